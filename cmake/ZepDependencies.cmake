@@ -9,15 +9,16 @@
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)   # the video-to-texture worker and its lock
 
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SDL2     REQUIRED IMPORTED_TARGET sdl2)        # windows, events, keyboard
+pkg_check_modules(EPOXY    REQUIRED IMPORTED_TARGET epoxy)       # OpenGL 3.3 function loading
+pkg_check_modules(EGL      REQUIRED IMPORTED_TARGET egl)         # headless GL contexts
+
 # ---- Platform libraries (added as the platform layer grows) -----------------
 #
 # When code starts using one of these, move its line out of the comment and
 # link the imported target from platform/CMakeLists.txt:
 #
-#   find_package(PkgConfig REQUIRED)
-#   pkg_check_modules(SDL2     REQUIRED IMPORTED_TARGET sdl2)        # windows, events, keyboard
-#   pkg_check_modules(EPOXY    REQUIRED IMPORTED_TARGET epoxy)       # OpenGL 3.3 function loading
-#   pkg_check_modules(EGL      REQUIRED IMPORTED_TARGET egl)         # headless GL contexts
 #   pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)   # GDI fonts, extruded text
 #   pkg_check_modules(FONTCFG  REQUIRED IMPORTED_TARGET fontconfig)  # font lookup by face name
 #   pkg_check_modules(GLU      REQUIRED IMPORTED_TARGET glu)         # outline tessellation
