@@ -1,0 +1,37 @@
+// Direct3D 8 shader function tokens to GLSL 330 core.
+//
+// Vertex shaders (vs.1.0, vs.1.1) and pixel shaders (ps.1.0 .. ps.1.3)
+// become programs that follow the conventions of d3d8/pipeline_state.h, so a
+// translated vertex half links with a generated fixed-function fragment half
+// and the other way round. Each program declares only the uniforms it reads,
+// from this set: zHalfPixel, zVsConst[96], zPsConst[8], zBumpEnvMat[8],
+// zBumpLum[8], zSampler0..3.
+//
+// Numeric rules kept from the 1.x models:
+// - def'd constants replace their slot of zVsConst / zPsConst in that shader;
+// - pixel shader constants read as clamped to [-1, 1], and every arithmetic
+//   result is clamped to [-1, 1] (the range of ps.1.x hardware);
+// - the colour result r0 and the vertex colours oD0/oD1 are clamped to 0..1.
+#pragma once
+
+#include "d3d8/pipeline_state.h"
+
+#include <cstddef>
+#include <string>
+
+namespace zep::gl {
+
+struct TranslatedShader {
+    bool ok;
+    std::string source;  // GLSL 330 core
+    std::string error;   // why translation failed (unknown opcode, bad token stream, ...)
+};
+
+// Vertex shader function tokens (version token first, D3DSIO_END last).
+TranslatedShader translateVertexShader(const DWORD* tokens, size_t count);
+
+// Pixel shader function tokens; kinds[i] says what stage i's texture is (2D
+// or volume) so that tex instructions pick the sampler type.
+TranslatedShader translatePixelShader(const DWORD* tokens, size_t count, const zep::d3d::TextureKind kinds[4]);
+
+}  // namespace zep::gl

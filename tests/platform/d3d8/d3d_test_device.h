@@ -1,0 +1,247 @@
+// A headless Direct3D 8 device for visual tests, opened and read back through
+// the public interface only, exactly as a host would.
+//
+// Headless convention: CreateDevice with a null focus window and a null
+// hDeviceWindow gives a device that renders into its own back buffer without
+// any window or display (an EGL surfaceless context). The back-buffer size
+// must then be given (a window would otherwise supply it).
+//
+// Read-back: the back buffer (or any render target) is copied with CopyRects
+// into a lockable image surface of the same format, which is locked and
+// converted to D3DCOLOR (ARGB). Formats without alpha read back with alpha
+// 0xFF.
+//
+//   zep::test::D3DTestDevice d;            // 64 x 64, X8R8G8B8, D24S8
+//   ZEP_REQUIRE_D3D_DEVICE(d);             // skips the test when no device opens
+//   d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
+//   zep::test::Image image = d.readBackBuffer();
+//   zep::test::expectColorNear(image.at(32, 32), 0xFFFF0000);
+#pragma once
+
+#include <d3d8.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace zep::test {
+
+struct TestDeviceOptions {
+    UINT width = 64;
+    UINT height = 64;
+    D3DFORMAT backBufferFormat = D3DFMT_X8R8G8B8;
+    D3DFORMAT depthFormat = D3DFMT_D24S8;  // D3DFMT_UNKNOWN: no automatic depth-stencil
+    D3DMULTISAMPLE_TYPE multiSample = D3DMULTISAMPLE_NONE;
+    DWORD behaviour = D3DCREATE_HARDWARE_VERTEXPROCESSING;
+};
+
+// A read-back image, rows top to bottom as in Direct3D surfaces.
+struct Image {
+    UINT width = 0;
+    UINT height = 0;
+    std::vector<D3DCOLOR> pixels;
+
+    D3DCOLOR at(UINT x, UINT y) const { return x < width && y < height ? pixels[y * width + x] : 0u; }
+};
+
+// One texel of a surface format as D3DCOLOR; channels of fewer bits are
+// widened by repeating their high bits, so full on stays full on.
+inline D3DCOLOR colorFromTexel(D3DFORMAT format, const BYTE* texel) {
+    auto widen = [](DWORD value, int bits) -> DWORD {
+        if (bits == 0) return 0xFF;
+        DWORD v = value << (8 - bits);
+        for (int filled = bits; filled < 8; filled += bits) v |= v >> bits;
+        return v & 0xFF;
+    };
+    DWORD v32 = 0;
+    WORD v16 = 0;
+    switch (format) {
+    case D3DFMT_A8R8G8B8:
+        std::memcpy(&v32, texel, 4);
+        return v32;
+    case D3DFMT_X8R8G8B8:
+        std::memcpy(&v32, texel, 4);
+        return v32 | 0xFF000000u;
+    case D3DFMT_R8G8B8:
+        return 0xFF000000u | (DWORD(texel[2]) << 16) | (DWORD(texel[1]) << 8) | texel[0];
+    case D3DFMT_R5G6B5:
+        std::memcpy(&v16, texel, 2);
+        return 0xFF000000u | (widen(v16 >> 11, 5) << 16) | (widen((v16 >> 5) & 0x3F, 6) << 8) | widen(v16 & 0x1F, 5);
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5: {
+        std::memcpy(&v16, texel, 2);
+        DWORD a = format == D3DFMT_A1R5G5B5 ? ((v16 & 0x8000) ? 0xFFu : 0u) : 0xFFu;
+        return (a << 24) | (widen((v16 >> 10) & 0x1F, 5) << 16) | (widen((v16 >> 5) & 0x1F, 5) << 8) |
+               widen(v16 & 0x1F, 5);
+    }
+    case D3DFMT_A4R4G4B4:
+        std::memcpy(&v16, texel, 2);
+        return (widen(v16 >> 12, 4) << 24) | (widen((v16 >> 8) & 0xF, 4) << 16) | (widen((v16 >> 4) & 0xF, 4) << 8) |
+               widen(v16 & 0xF, 4);
+    default:
+        return 0;
+    }
+}
+
+inline UINT bytesPerTexel(D3DFORMAT format) {
+    switch (format) {
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8: return 4;
+    case D3DFMT_R8G8B8: return 3;
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+    case D3DFMT_A4R4G4B4: return 2;
+    default: return 0;
+    }
+}
+
+// Within `tolerance` on every channel (alpha too, unless ignoreAlpha).
+inline ::testing::AssertionResult colorNear(D3DCOLOR actual, D3DCOLOR expected, int tolerance = 2,
+                                            bool ignoreAlpha = false) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        if (ignoreAlpha && shift == 24) continue;
+        int a = int((actual >> shift) & 0xFF);
+        int e = int((expected >> shift) & 0xFF);
+        if (std::abs(a - e) > tolerance) {
+            char text[96];
+            std::snprintf(text, sizeof text, "colour 0x%08X, expected 0x%08X (tolerance %d)", actual, expected,
+                          tolerance);
+            return ::testing::AssertionFailure() << text;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+inline void expectColorNear(D3DCOLOR actual, D3DCOLOR expected, int tolerance = 2, bool ignoreAlpha = false) {
+    EXPECT_TRUE(colorNear(actual, expected, tolerance, ignoreAlpha));
+}
+
+class D3DTestDevice {
+public:
+    explicit D3DTestDevice(const TestDeviceOptions& options = {}) : options_(options) {
+        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
+        if (!d3d_) {
+            failure_ = "Direct3DCreate8 returned null";
+            return;
+        }
+        D3DPRESENT_PARAMETERS pp = presentParameters();
+        HRESULT hr = d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, options.behaviour, &pp, &device_);
+        if (FAILED(hr) || !device_) {
+            char text[64];
+            std::snprintf(text, sizeof text, "CreateDevice failed: 0x%08X", unsigned(hr));
+            failure_ = text;
+            device_ = nullptr;
+        }
+    }
+    ~D3DTestDevice() {
+        if (device_) device_->Release();
+        if (d3d_) d3d_->Release();
+    }
+    D3DTestDevice(const D3DTestDevice&) = delete;
+    D3DTestDevice& operator=(const D3DTestDevice&) = delete;
+
+    bool ok() const { return device_ != nullptr; }
+    const std::string& failure() const { return failure_; }
+    IDirect3D8* d3d() const { return d3d_; }
+    IDirect3DDevice8* device() const { return device_; }
+    IDirect3DDevice8* operator->() const { return device_; }
+    const TestDeviceOptions& options() const { return options_; }
+
+    // The parameters the device was created with (for Reset tests).
+    D3DPRESENT_PARAMETERS presentParameters() const {
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = options_.width;
+        pp.BackBufferHeight = options_.height;
+        pp.BackBufferFormat = options_.backBufferFormat;
+        pp.BackBufferCount = 1;
+        pp.MultiSampleType = options_.multiSample;
+        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        pp.hDeviceWindow = nullptr;
+        pp.Windowed = TRUE;
+        pp.EnableAutoDepthStencil = options_.depthFormat != D3DFMT_UNKNOWN;
+        pp.AutoDepthStencilFormat = options_.depthFormat;
+        return pp;
+    }
+
+    // Any colour surface the device can copy from (back buffer, render
+    // target, render-target texture level, image surface), as D3DCOLOR.
+    Image readSurface(IDirect3DSurface8* surface) const {
+        Image image;
+        D3DSURFACE_DESC desc{};
+        if (!surface || FAILED(surface->GetDesc(&desc)) || bytesPerTexel(desc.Format) == 0) {
+            ADD_FAILURE() << "readSurface: no readable colour surface";
+            return image;
+        }
+        IDirect3DSurface8* copy = nullptr;
+        if (FAILED(device_->CreateImageSurface(desc.Width, desc.Height, desc.Format, &copy))) {
+            ADD_FAILURE() << "readSurface: CreateImageSurface failed";
+            return image;
+        }
+        if (FAILED(device_->CopyRects(surface, nullptr, 0, copy, nullptr))) {
+            ADD_FAILURE() << "readSurface: CopyRects failed";
+            copy->Release();
+            return image;
+        }
+        D3DLOCKED_RECT locked{};
+        if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+            ADD_FAILURE() << "readSurface: LockRect failed";
+            copy->Release();
+            return image;
+        }
+        image.width = desc.Width;
+        image.height = desc.Height;
+        image.pixels.resize(size_t(desc.Width) * desc.Height);
+        const UINT texelBytes = bytesPerTexel(desc.Format);
+        for (UINT y = 0; y < desc.Height; ++y) {
+            const BYTE* row = static_cast<const BYTE*>(locked.pBits) + size_t(y) * locked.Pitch;
+            for (UINT x = 0; x < desc.Width; ++x)
+                image.pixels[size_t(y) * desc.Width + x] = colorFromTexel(desc.Format, row + x * texelBytes);
+        }
+        copy->UnlockRect();
+        copy->Release();
+        return image;
+    }
+
+    Image readBackBuffer() const {
+        IDirect3DSurface8* back = nullptr;
+        if (FAILED(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back))) {
+            ADD_FAILURE() << "readBackBuffer: GetBackBuffer failed";
+            return {};
+        }
+        Image image = readSurface(back);
+        back->Release();
+        return image;
+    }
+
+    // The current render target (back buffer or the one set last).
+    Image readRenderTarget() const {
+        IDirect3DSurface8* target = nullptr;
+        if (FAILED(device_->GetRenderTarget(&target))) {
+            ADD_FAILURE() << "readRenderTarget: GetRenderTarget failed";
+            return {};
+        }
+        Image image = readSurface(target);
+        target->Release();
+        return image;
+    }
+
+private:
+    TestDeviceOptions options_;
+    IDirect3D8* d3d_ = nullptr;
+    IDirect3DDevice8* device_ = nullptr;
+    std::string failure_;
+};
+
+}  // namespace zep::test
+
+// Skips the current test (with the reason) when the device did not open.
+#define ZEP_REQUIRE_D3D_DEVICE(testDevice)                                        \
+    do {                                                                          \
+        if (!(testDevice).ok()) GTEST_SKIP() << (testDevice).failure();           \
+    } while (0)
