@@ -13,7 +13,12 @@ namespace {
 
 void createStorage(BufferStorage& storage, UINT length, D3DPOOL pool) {
     storage.bytes.assign(length, 0);
-    if (pool == D3DPOOL_SYSTEMMEM) return;  // drawn from with the UP path only
+    // System-memory buffers get their GL buffer at their first draw (Direct3D
+    // draws from them too); until then they are plain memory.
+    if (pool == D3DPOOL_SYSTEMMEM) {
+        storage.respecify = true;
+        return;
+    }
     glGenBuffers(1, &storage.glBuffer);
     // GL_COPY_WRITE_BUFFER is no vertex-array state: binding it here never
     // disturbs the draw path's vertex arrays.
@@ -50,7 +55,7 @@ HRESULT unlockStorage(BufferStorage& storage) {
 }
 
 GLuint uploadStorage(BufferStorage& storage) {
-    if (!storage.glBuffer) return 0;
+    if (!storage.glBuffer) glGenBuffers(1, &storage.glBuffer);
     if (storage.dirty.empty() && !storage.respecify) return storage.glBuffer;
     glBindBuffer(GL_COPY_WRITE_BUFFER, storage.glBuffer);
     if (storage.respecify) {
@@ -74,9 +79,13 @@ VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, 
     : DeviceChild(device, pool == D3DPOOL_DEFAULT) {
     desc_ = D3DVERTEXBUFFER_DESC{D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf};
     createStorage(storage_, length, pool);
+    if (pool != D3DPOOL_SYSTEMMEM) device_->videoMemoryChanged(length);
 }
 
-VertexBuffer::~VertexBuffer() { destroyStorage(device_, storage_); }
+VertexBuffer::~VertexBuffer() {
+    if (desc_.Pool != D3DPOOL_SYSTEMMEM) device_->videoMemoryChanged(-int64_t(desc_.Size));
+    destroyStorage(device_, storage_);
+}
 
 GLuint VertexBuffer::uploadForDraw() { return uploadStorage(storage_); }
 
@@ -99,10 +108,13 @@ HRESULT VertexBuffer::GetDevice(IDirect3DDevice8** device) {
     return D3D_OK;
 }
 
-// Private data is not implemented on any object.
-HRESULT VertexBuffer::SetPrivateData(REFGUID, const void*, DWORD, DWORD) { return E_NOTIMPL; }
-HRESULT VertexBuffer::GetPrivateData(REFGUID, void*, DWORD*) { return E_NOTIMPL; }
-HRESULT VertexBuffer::FreePrivateData(REFGUID) { return E_NOTIMPL; }
+HRESULT VertexBuffer::SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) {
+    return privateData_.set(guid, data, size, flags);
+}
+HRESULT VertexBuffer::GetPrivateData(REFGUID guid, void* data, DWORD* size) {
+    return privateData_.get(guid, data, size);
+}
+HRESULT VertexBuffer::FreePrivateData(REFGUID guid) { return privateData_.free(guid); }
 
 DWORD VertexBuffer::SetPriority(DWORD priority) {
     const DWORD previous = priority_;
@@ -128,9 +140,13 @@ IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT for
     : DeviceChild(device, pool == D3DPOOL_DEFAULT) {
     desc_ = D3DINDEXBUFFER_DESC{format, D3DRTYPE_INDEXBUFFER, usage, pool, length};
     createStorage(storage_, length, pool);
+    if (pool != D3DPOOL_SYSTEMMEM) device_->videoMemoryChanged(length);
 }
 
-IndexBuffer::~IndexBuffer() { destroyStorage(device_, storage_); }
+IndexBuffer::~IndexBuffer() {
+    if (desc_.Pool != D3DPOOL_SYSTEMMEM) device_->videoMemoryChanged(-int64_t(desc_.Size));
+    destroyStorage(device_, storage_);
+}
 
 GLuint IndexBuffer::uploadForDraw() { return uploadStorage(storage_); }
 
@@ -153,9 +169,13 @@ HRESULT IndexBuffer::GetDevice(IDirect3DDevice8** device) {
     return D3D_OK;
 }
 
-HRESULT IndexBuffer::SetPrivateData(REFGUID, const void*, DWORD, DWORD) { return E_NOTIMPL; }
-HRESULT IndexBuffer::GetPrivateData(REFGUID, void*, DWORD*) { return E_NOTIMPL; }
-HRESULT IndexBuffer::FreePrivateData(REFGUID) { return E_NOTIMPL; }
+HRESULT IndexBuffer::SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) {
+    return privateData_.set(guid, data, size, flags);
+}
+HRESULT IndexBuffer::GetPrivateData(REFGUID guid, void* data, DWORD* size) {
+    return privateData_.get(guid, data, size);
+}
+HRESULT IndexBuffer::FreePrivateData(REFGUID guid) { return privateData_.free(guid); }
 
 DWORD IndexBuffer::SetPriority(DWORD priority) {
     const DWORD previous = priority_;

@@ -81,7 +81,7 @@ HRESULT Device::initialise(const D3DPRESENT_PARAMETERS& requested) {
     if (params.BackBufferCount == 0) params.BackBufferCount = 1;
     if (params.SwapEffect < D3DSWAPEFFECT_DISCARD || params.SwapEffect > D3DSWAPEFFECT_COPY_VSYNC)
         return D3DERR_INVALIDCALL;
-    if (params.MultiSampleType != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;  // not offered by the caps
+    if (!isOfferedMultiSample(params.MultiSampleType)) return D3DERR_INVALIDCALL;
     if (params.EnableAutoDepthStencil && !isDepthFormat(params.AutoDepthStencilFormat)) return D3DERR_INVALIDCALL;
 
     if (window_) context_ = gl::createWindowContext(window_);
@@ -114,6 +114,7 @@ HRESULT Device::createSwapBuffers(const D3DPRESENT_PARAMETERS& requested) {
         if (params.BackBufferHeight == 0) params.BackBufferHeight = UINT(h);
     }
     if (params.BackBufferWidth > 8192 || params.BackBufferHeight > 8192) return D3DERR_INVALIDCALL;
+    if (window_) showFullScreen(!params.Windowed, params.FullScreen_PresentationInterval);
 
     D3DSURFACE_DESC desc{};
     desc.Format = params.BackBufferFormat;
@@ -123,11 +124,13 @@ HRESULT Device::createSwapBuffers(const D3DPRESENT_PARAMETERS& requested) {
     desc.Width = params.BackBufferWidth;
     desc.Height = params.BackBufferHeight;
     desc.Size = rowPitch(desc.Format, desc.Width) * desc.Height;
+    desc.MultiSampleType = params.MultiSampleType;
     backBuffer_ = new Surface(this, SurfaceRole::RenderTarget, desc, this, false);
     if (params.EnableAutoDepthStencil) {
         D3DSURFACE_DESC depth = desc;
         depth.Format = params.AutoDepthStencilFormat;
         depth.Usage = D3DUSAGE_DEPTHSTENCIL;
+        depth.MultiSampleType = params.MultiSampleType;
         depth.Size = rowPitch(depth.Format, depth.Width) * depth.Height;
         autoDepth_ = new Surface(this, SurfaceRole::DepthStencil, depth, this, false);
     }
@@ -166,6 +169,16 @@ HRESULT Device::createSwapBuffers(const D3DPRESENT_PARAMETERS& requested) {
     return D3D_OK;
 }
 
+// Full screen is the desktop's mode with the window covering it: Present
+// scales the back buffer to it, so no display mode ever changes.
+void Device::showFullScreen(bool fullScreen, UINT presentationInterval) {
+    const bool isFullScreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (fullScreen != isFullScreen) SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    // Windowed presents never wait; full-screen ones wait for the vertical
+    // blank unless asked to present immediately.
+    SDL_GL_SetSwapInterval(fullScreen && presentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE ? 1 : 0);
+}
+
 void Device::releaseSwapBuffers() {
     if (renderTarget_ && renderTarget_ != backBuffer_) renderTarget_->unbind();
     if (depthStencil_ && depthStencil_ != autoDepth_) depthStencil_->unbind();
@@ -181,8 +194,16 @@ void Device::releaseSwapBuffers() {
 
 void Device::attachRenderTargets() {
     setDrawFramebuffer(gl_, drawFbo_);
-    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                           renderTarget_ ? renderTarget_->glTexture() : 0, renderTarget_ ? renderTarget_->glLevel() : 0);
+    if (renderTarget_ && renderTarget_->multisampled()) {
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+        glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                  renderTarget_->glMultisampleRenderbuffer());
+    } else {
+        glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               renderTarget_ ? renderTarget_->glTexture() : 0,
+                               renderTarget_ ? renderTarget_->glLevel() : 0);
+    }
     GLuint depth = depthStencil_ ? depthStencil_->glRenderbuffer() : 0;
     const bool stencil = depthStencil_ && formatInfo(depthStencil_->desc().Format).stencilBits > 0;
     glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
@@ -214,6 +235,7 @@ Device::~Device() {
         destroyGlShadow(gl_);
         gl::destroyContext(context_);
     }
+    if (cursor_) SDL_FreeCursor(cursor_);
     d3d_->Release();
 }
 
@@ -252,8 +274,9 @@ ULONG Device::Release() {
 HRESULT Device::TestCooperativeLevel() { return D3D_OK; }
 
 UINT Device::GetAvailableTextureMem() {
-    // What Mesa reports when it knows (GL_ATI_meminfo / NVX), else a figure
-    // of a typical card of the time; rounded to a megabyte as drivers do.
+    // What the driver reports when it can (GL_NVX_gpu_memory_info,
+    // GL_ATI_meminfo: already net of what we hold); otherwise a card of 256
+    // MB less what our resources hold. Rounded down to a megabyte as drivers do.
     GLint kilobytes[4] = {0, 0, 0, 0};
     makeCurrent();
     if (epoxy_has_gl_extension("GL_NVX_gpu_memory_info")) {
@@ -261,9 +284,9 @@ UINT Device::GetAvailableTextureMem() {
     } else if (epoxy_has_gl_extension("GL_ATI_meminfo")) {
         glGetIntegerv(0x87FC /* TEXTURE_FREE_MEMORY_ATI */, kilobytes);
     }
-    uint64_t bytes = kilobytes[0] > 0 ? uint64_t(kilobytes[0]) * 1024u : uint64_t(256) << 20;
-    bytes = std::min<uint64_t>(bytes, 0x7FF00000u);
-    return UINT(bytes & ~uint64_t(0xFFFFF));
+    int64_t bytes = kilobytes[0] > 0 ? int64_t(kilobytes[0]) * 1024 : (int64_t(256) << 20) - videoBytes_;
+    bytes = std::clamp<int64_t>(bytes, 0, 0x7FF00000);
+    return UINT(bytes & ~int64_t(0xFFFFF));
 }
 
 HRESULT Device::ResourceManagerDiscardBytes(DWORD) {
@@ -296,9 +319,36 @@ HRESULT Device::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters)
     return D3D_OK;
 }
 
-HRESULT Device::SetCursorProperties(UINT, UINT, IDirect3DSurface8* bitmap) {
-    // The system cursor stands in for the device cursor.
-    return bitmap ? D3D_OK : D3DERR_INVALIDCALL;
+// The device cursor: an A8R8G8B8 image of at most 32 x 32 with its hot spot,
+// shown in place of the system cursor while the device is full screen.
+HRESULT Device::SetCursorProperties(UINT hotX, UINT hotY, IDirect3DSurface8* bitmap) {
+    Surface* image = surfaceOf(bitmap);
+    if (!image || image->desc().Format != D3DFMT_A8R8G8B8 || image->multisampled() ||
+        image->role() == SurfaceRole::DepthStencil)
+        return D3DERR_INVALIDCALL;
+    const D3DSURFACE_DESC& desc = image->desc();
+    if (desc.Width > 32 || desc.Height > 32 || hotX >= desc.Width || hotY >= desc.Height) return D3DERR_INVALIDCALL;
+    makeCurrent();
+    image->readBack(RECT{0, 0, LONG(desc.Width), LONG(desc.Height)});
+    SDL_Cursor* cursor = nullptr;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        SDL_Surface* pixels = SDL_CreateRGBSurfaceWithFormatFrom(image->cpuBytes(), int(desc.Width), int(desc.Height),
+                                                                 32, int(image->pitch()), SDL_PIXELFORMAT_ARGB8888);
+        if (pixels) {
+            cursor = SDL_CreateColorCursor(pixels, int(hotX), int(hotY));
+            SDL_FreeSurface(pixels);
+        }
+    }
+    if (cursor_) SDL_FreeCursor(cursor_);
+    cursor_ = cursor;
+    applyCursor();
+    return D3D_OK;
+}
+
+void Device::applyCursor() {
+    if (!window_ || params_.Windowed || !cursor_) return;
+    if (cursorShown_) SDL_SetCursor(cursor_);
+    SDL_ShowCursor(cursorShown_ ? SDL_ENABLE : SDL_DISABLE);
 }
 
 void Device::SetCursorPosition(UINT x, UINT y, DWORD) {
@@ -308,6 +358,7 @@ void Device::SetCursorPosition(UINT x, UINT y, DWORD) {
 BOOL Device::ShowCursor(BOOL show) {
     const BOOL previous = cursorShown_;
     cursorShown_ = show != FALSE;
+    applyCursor();
     return previous;
 }
 
@@ -411,7 +462,8 @@ HRESULT Device::SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSurfac
     if (target->role() != SurfaceRole::RenderTarget) return D3DERR_INVALIDCALL;
     if (depth) {
         if (depth->role() != SurfaceRole::DepthStencil) return D3DERR_INVALIDCALL;
-        if (depth->desc().Width < target->desc().Width || depth->desc().Height < target->desc().Height)
+        if (depth->desc().Width < target->desc().Width || depth->desc().Height < target->desc().Height ||
+            depth->desc().MultiSampleType != target->desc().MultiSampleType)
             return D3DERR_INVALIDCALL;
     }
     makeCurrent();
@@ -515,11 +567,12 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (width == 0 || height == 0 || width > 8192 || height > 8192 || !formatInfo(format).renderTarget ||
-        multiSample != D3DMULTISAMPLE_NONE)
+        !isOfferedMultiSample(multiSample))
         return D3DERR_INVALIDCALL;
+    // Direct3D 8 never locks a multisampled surface.
+    if (lockable && multiSample != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
     D3DSURFACE_DESC desc{format, D3DRTYPE_SURFACE, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
                          rowPitch(format, width) * height, multiSample, width, height};
-    (void)lockable;  // every render target here can be locked
     makeCurrent();
     *surface = new Surface(this, SurfaceRole::RenderTarget, desc, nullptr, true);
     return D3D_OK;
@@ -530,7 +583,7 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (width == 0 || height == 0 || width > 8192 || height > 8192 || !isDepthFormat(format) ||
-        multiSample != D3DMULTISAMPLE_NONE)
+        !isOfferedMultiSample(multiSample))
         return D3DERR_INVALIDCALL;
     D3DSURFACE_DESC desc{format, D3DRTYPE_SURFACE, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
                          rowPitch(format, width) * height, multiSample, width, height};
@@ -564,6 +617,8 @@ HRESULT Device::copyRect(Surface* source, const RECT& rect, Surface* destination
     const FormatInfo& info = formatInfo(sd.Format);
     const bool sourceGl = source->role() == SurfaceRole::RenderTarget;
     const bool destinationGl = destination->role() == SurfaceRole::RenderTarget;
+    if (destination->multisampled()) return D3DERR_INVALIDCALL;
+    source->resolve();
 
     if (sourceGl && destinationGl) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
@@ -632,7 +687,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     if (liveDefaultResources_ > 0) return D3DERR_INVALIDCALL;
     D3DPRESENT_PARAMETERS next = *params;
     if (next.BackBufferFormat == D3DFMT_UNKNOWN && next.Windowed) next.BackBufferFormat = D3DFMT_X8R8G8B8;
-    if (!isBackBufferFormat(next.BackBufferFormat) || next.MultiSampleType != D3DMULTISAMPLE_NONE ||
+    if (!isBackBufferFormat(next.BackBufferFormat) || !isOfferedMultiSample(next.MultiSampleType) ||
         next.BackBufferCount > D3DPRESENT_BACK_BUFFERS_MAX ||
         (next.EnableAutoDepthStencil && !isDepthFormat(next.AutoDepthStencilFormat)))
         return D3DERR_INVALIDCALL;

@@ -45,6 +45,9 @@ public:
     DrawCache* drawCacheOrNull() { return drawCache_; }
     void resourceCreated() { ++liveDefaultResources_; }
     void resourceReleased() { --liveDefaultResources_; }
+    // Bytes of GL storage held by resources, which GetAvailableTextureMem
+    // subtracts when the driver does not report its own figure.
+    void videoMemoryChanged(int64_t delta) { videoBytes_ += delta; }
     GLuint readFramebuffer() const { return readFbo_; }
     GLuint copyFramebuffer() const { return copyFbo_; }
     Surface* currentRenderTarget() const { return renderTarget_; }
@@ -188,6 +191,7 @@ private:
     HRESULT initialise(const D3DPRESENT_PARAMETERS& params);
     HRESULT createSwapBuffers(const D3DPRESENT_PARAMETERS& params);
     void releaseSwapBuffers();
+    void showFullScreen(bool fullScreen, UINT presentationInterval);
     void resetStateToDefaults();
     void unbindEverything();
     void attachRenderTargets();
@@ -220,8 +224,11 @@ private:
     DrawCache* drawCache_ = nullptr;
     bool inScene_ = false;
     int liveDefaultResources_ = 0;
+    int64_t videoBytes_ = 0;
     D3DGAMMARAMP gamma_{};
     bool cursorShown_ = false;
+    SDL_Cursor* cursor_ = nullptr;  // from SetCursorProperties
+    void applyCursor();
     friend struct StateBlock;
 };
 

@@ -14,7 +14,15 @@ DeviceChild::DeviceChild(Device* device, bool hostDefaultPool, bool holdsDevice)
 
 DeviceChild::~DeviceChild() = default;
 
-ULONG DeviceChild::addRefChild() { return ++refs_; }
+ULONG DeviceChild::addRefChild() {
+    // Handed out again by the device (GetTexture on an object the host had
+    // released while bound): the host's hold on the device comes back too.
+    if (refs_ == 0) {
+        if (holdsDevice_) device_->AddRef();
+        if (hostDefaultPool_) device_->resourceCreated();
+    }
+    return ++refs_;
+}
 
 ULONG DeviceChild::releaseChild() {
     if (refs_ == 0) return 0;

@@ -110,6 +110,9 @@ void ensureGlObjects(DrawCache& cache) {
     // Direct3D's flat shading takes the colour of a triangle's first vertex.
     glEnable(GL_PROGRAM_POINT_SIZE);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    // Point sprite coordinates start at the top left of the point as seen in
+    // the image; rows run top-down here, which OpenGL calls lower left.
+    glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
     cache.glReady = true;
 }
 
@@ -216,7 +219,8 @@ bool resolveLayout(Device& device, DrawCache& cache, DWORD shader, const VertexS
     *record = nullptr;
     if (shader & 1) {
         *record = findVertexShader(device, shader);
-        if (!*record || (*record)->declaration.empty()) return false;
+        // The declaration is read up to its END token, which must be there.
+        if (!*record || (*record)->declaration.empty() || (*record)->declaration.back() != D3DVSD_END()) return false;
     }
     if (cache.layoutValid && cache.layoutShader == shader) return true;
     const bool ok = (shader & 1) ? layoutFromDeclaration((*record)->declaration.data(), &cache.layout)
@@ -264,8 +268,14 @@ HRESULT draw(Device& device, const DrawCall& call) {
     int texStages = 4;
     if (psTokens) {
         for (int i = 0; i < 4; ++i) key.pixelKinds[i] = state.textures[i] ? uint8_t(state.textureKinds[i]) : 0;
+        // Fog and the alpha test follow the pixel shader as fixed steps.
+        key.fragment.fog = fogActive(state, translatedVertex);
+        key.fragment.alphaFunc = state.renderStates[D3DRS_ALPHATESTENABLE]
+                                     ? uint8_t(state.renderStates[D3DRS_ALPHAFUNC] & 0xFF)
+                                     : uint8_t(D3DCMP_ALWAYS);
     } else {
         gl::makeFfpFragmentKey(state, fogActive(state, translatedVertex), flat, &key.fragment);
+        key.fragment.pointSprite = call.primitive.mode == GL_POINTS && state.renderStates[D3DRS_POINTSPRITEENABLE];
         texStages = key.fragment.stageCount;
     }
     if (!translatedVertex) gl::makeFfpVertexKey(state, layout, texStages, flat, &key.vertex, &lights);
@@ -279,10 +289,10 @@ HRESULT draw(Device& device, const DrawCall& call) {
     Program* program = findProgram(cache.programs, key, tokens);
     if (!program || !program->name) return D3DERR_INVALIDCALL;
 
-    glUseProgram(program->name);
+    useProgram(cache.programs, program->name);
     uploadCommonUniforms(&program->common, state);
     if (program->ffpVertex) gl::uploadFfpVertexUniforms(&program->vertex, key.vertex, state, lights);
-    if (program->ffpFragment) gl::uploadFfpFragmentUniforms(&program->fragment, state);
+    gl::uploadFfpFragmentUniforms(&program->fragment, state);
 
     // ---- Resources (uploads first: they may bind buffers and textures)
     GLuint streamNames[kMaxStreams];

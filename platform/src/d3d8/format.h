@@ -30,6 +30,12 @@ const FormatInfo& formatInfo(D3DFORMAT format);
 
 inline bool isDepthFormat(D3DFORMAT format) { return formatInfo(format).depthBits != 0; }
 
+// Multisample types the runtime offers: none, 2 and 4 samples (OpenGL 3.3
+// guarantees at least 4 for every colour and depth renderbuffer format).
+inline bool isOfferedMultiSample(D3DMULTISAMPLE_TYPE type) {
+    return type == D3DMULTISAMPLE_NONE || type == D3DMULTISAMPLE_2_SAMPLES || type == D3DMULTISAMPLE_4_SAMPLES;
+}
+
 // Bytes from one row to the next in the runtime's CPU copies: tightly packed,
 // which hosts may rely on (a 512-texel A8R8G8B8 row is 2048 bytes).
 inline UINT rowPitch(D3DFORMAT format, UINT width) { return formatInfo(format).bytesPerPixel * width; }

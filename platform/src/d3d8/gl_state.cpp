@@ -348,7 +348,7 @@ void applyFixedFunctionGlState(Device& device) {
     applyBlend(gl, rs);
     applyDepth(gl, rs, device.currentDepthStencil() != nullptr);
     applyStencil(gl, rs);
-    applyRaster(gl, rs, false);
+    applyRaster(gl, rs, device.currentRenderTarget()->multisampled());
     for (int stage = 0; stage < kMaxTextureStages; ++stage)
         if (s.textures[stage]) applySampler(gl, stage, samplerParamsOf(s.stageStates[stage]));
     gl.valid = true;

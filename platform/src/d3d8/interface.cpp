@@ -134,8 +134,7 @@ public:
         if (adapter != D3DADAPTER_DEFAULT || !isDeviceType(type)) return D3DERR_INVALIDCALL;
         const FormatInfo& info = formatInfo(surfaceFormat);
         if (!info.renderTarget && !info.depthBits) return D3DERR_NOTAVAILABLE;
-        // Multisampled back buffers are not implemented yet: only NONE.
-        return multiSample == D3DMULTISAMPLE_NONE ? D3D_OK : D3DERR_NOTAVAILABLE;
+        return isOfferedMultiSample(multiSample) ? D3D_OK : D3DERR_NOTAVAILABLE;
     }
 
     HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,

@@ -29,8 +29,12 @@ void reportFailure(const char* what, const std::string& log, const std::string& 
 // Translated parts are keyed by handle; a pixel part also by the texture
 // kinds its samplers were declared for.
 uint64_t vertexPartKey(DWORD handle) { return uint64_t(handle); }
-uint64_t pixelPartKey(DWORD handle, const uint8_t kinds[4]) {
-    return (uint64_t(1) << 63) | (uint64_t(readHandle(kinds)) << 32) | uint64_t(handle);
+// A pixel part also depends on the fog and alpha test appended to it.
+uint64_t pixelPartKey(DWORD handle, const ProgramKey& key) {
+    uint64_t kinds = 0;
+    for (int i = 0; i < 4; ++i) kinds |= uint64_t(key.pixelKinds[i] & 3) << (2 * i);
+    return (uint64_t(1) << 63) | (uint64_t(key.fragment.alphaFunc & 0xF) << 41) | (uint64_t(key.fragment.fog & 1) << 40) |
+           (kinds << 32) | uint64_t(handle);
 }
 
 GLuint translatedVertexPart(ProgramCache& cache, DWORD handle, const ShaderTokens& tokens) {
@@ -50,19 +54,21 @@ GLuint translatedVertexPart(ProgramCache& cache, DWORD handle, const ShaderToken
     return part;
 }
 
-GLuint translatedPixelPart(ProgramCache& cache, DWORD handle, const uint8_t kinds[4], const ShaderTokens& tokens) {
-    const uint64_t partKey = pixelPartKey(handle, kinds);
+GLuint translatedPixelPart(ProgramCache& cache, DWORD handle, const ProgramKey& key, const ShaderTokens& tokens) {
+    const uint64_t partKey = pixelPartKey(handle, key);
     auto found = cache.shaderParts.find(partKey);
     if (found != cache.shaderParts.end()) return found->second;
     GLuint part = 0;
 #if ZEP_HAS_SHADER_TRANSLATOR
     TextureKind textureKinds[4];
-    for (int i = 0; i < 4; ++i) textureKinds[i] = TextureKind(kinds[i]);
+    for (int i = 0; i < 4; ++i) textureKinds[i] = TextureKind(key.pixelKinds[i]);
     gl::TranslatedShader translated = gl::translatePixelShader(tokens.pixel, tokens.pixelCount, textureKinds);
-    if (translated.ok)
-        part = compileShaderPart(GL_FRAGMENT_SHADER, translated.source);
-    else
+    if (!translated.ok)
         reportFailure("pixel shader translation", translated.error, "");
+    else if (!gl::wrapPixelShaderSource(&translated.source, key.fragment.fog, key.fragment.alphaFunc))
+        reportFailure("pixel shader fog and alpha test", "no main() in the translated source", translated.source);
+    else
+        part = compileShaderPart(GL_FRAGMENT_SHADER, translated.source);
 #else
     (void)tokens;
 #endif
@@ -92,8 +98,8 @@ void locateCommonUniforms(GLuint program, CommonUniforms* u) {
 }
 
 // Samplers never change unit: zSampler<i> reads unit i.
-void bindSamplerUnits(GLuint program) {
-    glUseProgram(program);
+void bindSamplerUnits(ProgramCache& cache, GLuint program) {
+    useProgram(cache, program);
     for (int i = 0; i < kMaxTextureStages; ++i) {
         const std::string name = "zSampler" + std::to_string(i);
         const GLint location = glGetUniformLocation(program, name.c_str());
@@ -110,7 +116,7 @@ void buildProgram(ProgramCache& cache, const ProgramKey& key, const ShaderTokens
     const GLuint vertexPart = vs ? translatedVertexPart(cache, vs, tokens)
                                  : generatedPart(cache.ffpVertexParts, key.vertex, GL_VERTEX_SHADER, gl::ffpVertexSource);
     const GLuint fragmentPart =
-        ps ? translatedPixelPart(cache, ps, key.pixelKinds, tokens)
+        ps ? translatedPixelPart(cache, ps, key, tokens)
            : generatedPart(cache.ffpFragmentParts, key.fragment, GL_FRAGMENT_SHADER, gl::ffpFragmentSource);
     if (!vertexPart || !fragmentPart) return;
     std::string log;
@@ -127,11 +133,18 @@ void buildProgram(ProgramCache& cache, const ProgramKey& key, const ShaderTokens
     }
     locateCommonUniforms(program->name, &program->common);
     if (program->ffpVertex) gl::locateFfpVertexUniforms(program->name, &program->vertex);
-    if (program->ffpFragment) gl::locateFfpFragmentUniforms(program->name, &program->fragment);
-    bindSamplerUnits(program->name);
+    // Fog colour and alpha reference: also read by a wrapped pixel shader.
+    gl::locateFfpFragmentUniforms(program->name, &program->fragment);
+    bindSamplerUnits(cache, program->name);
 }
 
 }  // namespace
+
+void useProgram(ProgramCache& cache, GLuint program) {
+    if (cache.bound == program) return;
+    glUseProgram(program);
+    cache.bound = program;
+}
 
 DWORD vertexShaderOf(const ProgramKey& key) { return readHandle(key.vertexShader); }
 DWORD pixelShaderOf(const ProgramKey& key) { return readHandle(key.pixelShader); }
@@ -204,6 +217,8 @@ void forgetShaderPrograms(ProgramCache& cache, DWORD handle) {
     if (handle == 0) return;
     for (auto it = cache.programs.begin(); it != cache.programs.end();) {
         if (vertexShaderOf(it->first) == handle || pixelShaderOf(it->first) == handle) {
+            // A deleted name may come back for a new program.
+            if (it->second.name == cache.bound) cache.bound = 0;
             if (it->second.name) glDeleteProgram(it->second.name);
             it = cache.programs.erase(it);
         } else {
@@ -235,6 +250,7 @@ void destroyPrograms(ProgramCache& cache) {
     cache.ffpFragmentParts.clear();
     cache.shaderParts.clear();
     cache.last = nullptr;
+    cache.bound = 0;
 }
 
 }  // namespace zep::d3d

@@ -28,7 +28,7 @@ struct ProgramKey {
     uint8_t pixelShader[4];   // a pixel shader handle, or 0 for fixed function
     uint8_t pixelKinds[4];    // TextureKind of stages 0..3 (a pixel shader's samplers depend on them)
     gl::FfpVertexKey vertex;      // zero unless the vertex part is fixed function
-    gl::FfpFragmentKey fragment;  // zero unless the fragment part is fixed function
+    gl::FfpFragmentKey fragment;  // fixed function: all of it; a pixel shader: only fog and alphaFunc
 };
 static_assert(std::has_unique_object_representations_v<ProgramKey>);
 
@@ -88,7 +88,13 @@ struct ProgramCache {
     // The last program found: consecutive draws of one state skip the hash.
     ProgramKey lastKey;
     Program* last = nullptr;
+    // The program current in GL. Only the draw path binds programs, so a
+    // draw with the current one skips glUseProgram.
+    GLuint bound = 0;
 };
+
+// Makes the program current unless it already is.
+void useProgram(ProgramCache& cache, GLuint program);
 
 // The program for `key`, built on first use. Null only if the key asks for a
 // translated part while the runtime has no shader translator.

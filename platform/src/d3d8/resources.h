@@ -4,10 +4,14 @@
 // exception, where OpenGL holds the contents and a lock reads them back.
 #pragma once
 
+#include "d3d8/private_data.h"
+
 #include <d3d8.h>
 
 #include <epoxy/gl.h>
 
+#include <cstdint>
+#include <mutex>
 #include <vector>
 
 // QueryInterface's refusal; <windows.h> does not declare it (yet).
@@ -44,6 +48,7 @@ public:
 
 protected:
     Device* device_;
+    PrivateData privateData_;
 
 private:
     ULONG refs_ = 1;
@@ -70,7 +75,7 @@ struct DirtyRange {
 // The shared body of vertex and index buffers.
 struct BufferStorage {
     std::vector<BYTE> bytes;
-    GLuint glBuffer = 0;      // 0 in D3DPOOL_SYSTEMMEM
+    GLuint glBuffer = 0;      // D3DPOOL_SYSTEMMEM: 0 until the first draw
     DirtyRange dirty;
     bool respecify = false;   // a DISCARD lock: give GL fresh storage at upload
     bool locked = false;
@@ -157,6 +162,12 @@ public:
     GLuint glTexture() const { return glTexture_; }
     GLint glLevel() const { return glLevel_; }
     GLuint glRenderbuffer() const { return glRenderbuffer_; }
+    // Multisampled render targets draw into this renderbuffer; glTexture()
+    // then holds the resolved image, brought up to date by resolve().
+    GLuint glMultisampleRenderbuffer() const { return msRenderbuffer_; }
+    bool multisampled() const { return desc_.MultiSampleType != D3DMULTISAMPLE_NONE; }
+    uint64_t videoBytes() const;
+    void resolve();
     UINT pitch() const { return pitch_; }
     BYTE* cpuBytes();  // the CPU copy (allocated on demand for render targets)
     Texture* texture() const { return texture_; }
@@ -191,6 +202,7 @@ private:
     GLint glLevel_ = 0;
     bool ownsGlTexture_ = false;
     GLuint glRenderbuffer_ = 0;
+    GLuint msRenderbuffer_ = 0;
     bool locked_ = false;
     RECT lockRect_{};
     DWORD lockFlags_ = 0;
@@ -234,8 +246,12 @@ private:
     std::vector<std::vector<BYTE>> bytes_;
     std::vector<Surface*> surfaces_;
     std::vector<RECT> dirty_;  // per level; empty rectangle = clean
+    // Hosts may fill a texture from another thread (video frames) while the
+    // device draws with it: the dirty rectangles change under this lock.
+    std::mutex dirtyLock_;
     DWORD priority_ = 0;
     DWORD lod_ = 0;
+    uint64_t videoBytes_ = 0;
 };
 
 class Volume final : public IDirect3DVolume8 {
@@ -260,6 +276,7 @@ public:
 
 private:
     VolumeTexture* texture_;
+    PrivateData privateData_;
     UINT level_;
     D3DVOLUME_DESC desc_;
     BYTE* bytes_;
@@ -307,6 +324,7 @@ private:
     std::vector<bool> dirty_;
     DWORD priority_ = 0;
     DWORD lod_ = 0;
+    uint64_t videoBytes_ = 0;
 };
 
 // The device's hold on a bound texture or buffer (null is ignored).

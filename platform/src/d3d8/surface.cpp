@@ -61,14 +61,30 @@ Surface::Surface(Device* device, SurfaceRole role, const D3DSURFACE_DESC& desc, 
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
         setGlSwizzle(GL_TEXTURE_2D, info);
         endUploadBinding();
+        if (multisampled()) {
+            glGenRenderbuffers(1, &msRenderbuffer_);
+            glBindRenderbuffer(GL_RENDERBUFFER, msRenderbuffer_);
+            glRenderbufferStorageMultisample(GL_RENDERBUFFER, GLsizei(desc.MultiSampleType), info.internalFormat,
+                                             GLsizei(desc.Width), GLsizei(desc.Height));
+            glBindRenderbuffer(GL_RENDERBUFFER, 0);
+        }
         break;
     case SurfaceRole::DepthStencil:
         glGenRenderbuffers(1, &glRenderbuffer_);
         glBindRenderbuffer(GL_RENDERBUFFER, glRenderbuffer_);
-        glRenderbufferStorage(GL_RENDERBUFFER, info.internalFormat, GLsizei(desc.Width), GLsizei(desc.Height));
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, multisampled() ? GLsizei(desc.MultiSampleType) : 0,
+                                         info.internalFormat, GLsizei(desc.Width), GLsizei(desc.Height));
         glBindRenderbuffer(GL_RENDERBUFFER, 0);
         break;
     }
+    device_->videoMemoryChanged(int64_t(videoBytes()));
+}
+
+// GL storage of a standalone surface: its image, once more per sample.
+uint64_t Surface::videoBytes() const {
+    if (role_ == SurfaceRole::Image) return 0;
+    const uint64_t samples = multisampled() ? desc_.MultiSampleType : 0;
+    return uint64_t(desc_.Size) * (1 + samples);
 }
 
 Surface::Surface(Texture* texture, UINT level, const D3DSURFACE_DESC& desc, SurfaceRole role, BYTE* bytes,
@@ -84,10 +100,12 @@ Surface::Surface(Texture* texture, UINT level, const D3DSURFACE_DESC& desc, Surf
       glLevel_(GLint(level)) {}
 
 Surface::~Surface() {
-    if ((ownsGlTexture_ && glTexture_) || glRenderbuffer_) {
+    if (!texture_) device_->videoMemoryChanged(-int64_t(videoBytes()));
+    if ((ownsGlTexture_ && glTexture_) || glRenderbuffer_ || msRenderbuffer_) {
         device_->makeCurrent();
         if (ownsGlTexture_ && glTexture_) glDeleteTextures(1, &glTexture_);
         if (glRenderbuffer_) glDeleteRenderbuffers(1, &glRenderbuffer_);
+        if (msRenderbuffer_) glDeleteRenderbuffers(1, &msRenderbuffer_);
     }
 }
 
@@ -99,8 +117,23 @@ BYTE* Surface::cpuBytes() {
     return bytes_;
 }
 
+void Surface::resolve() {
+    if (!msRenderbuffer_) return;
+    device_->makeCurrent();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, device_->readFramebuffer());
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, msRenderbuffer_);
+    setDrawFramebuffer(device_->gl(), device_->copyFramebuffer());
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, glTexture_, 0);
+    setScissor(device_->gl(), false);
+    const GLint w = GLint(desc_.Width), h = GLint(desc_.Height);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+}
+
 void Surface::readBack(const RECT& rect) {
     if (role_ != SurfaceRole::RenderTarget) return;
+    resolve();
     const FormatInfo& info = formatInfo(desc_.Format);
     BYTE* bytes = cpuBytes();
     device_->makeCurrent();
@@ -160,9 +193,13 @@ HRESULT Surface::GetDevice(IDirect3DDevice8** device) {
     return D3D_OK;
 }
 
-HRESULT Surface::SetPrivateData(REFGUID, const void*, DWORD, DWORD) { return E_NOTIMPL; }
-HRESULT Surface::GetPrivateData(REFGUID, void*, DWORD*) { return E_NOTIMPL; }
-HRESULT Surface::FreePrivateData(REFGUID) { return E_NOTIMPL; }
+HRESULT Surface::SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) {
+    return privateData_.set(guid, data, size, flags);
+}
+HRESULT Surface::GetPrivateData(REFGUID guid, void* data, DWORD* size) {
+    return privateData_.get(guid, data, size);
+}
+HRESULT Surface::FreePrivateData(REFGUID guid) { return privateData_.free(guid); }
 
 HRESULT Surface::GetContainer(REFIID riid, void** container) {
     if (!container) return D3DERR_INVALIDCALL;
@@ -179,7 +216,8 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
 }
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
-    if (!locked || role_ == SurfaceRole::DepthStencil || locked_) return D3DERR_INVALIDCALL;
+    // Multisampled surfaces cannot be locked, as in Direct3D 8.
+    if (!locked || role_ == SurfaceRole::DepthStencil || multisampled() || locked_) return D3DERR_INVALIDCALL;
     const RECT whole{0, 0, LONG(desc_.Width), LONG(desc_.Height)};
     const RECT r = rect ? *rect : whole;
     if (r.left < 0 || r.top < 0 || r.right > whole.right || r.bottom > whole.bottom || r.left >= r.right ||

@@ -8,9 +8,13 @@
 #include "gl/gl_context.h"
 #include "win32/window_handle.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace zep::d3d {
 
 void Device::presentToFrontBuffer() {
+    backBuffer_->resolve();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
     glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBuffer_->glTexture(), 0);
     setDrawFramebuffer(gl_, copyFbo_);
@@ -56,20 +60,30 @@ HRESULT Device::Present(const RECT* source, const RECT* dest, HWND windowOverrid
 
 HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destinationSurface) {
     Surface* destination = surfaceOf(destinationSurface);
-    if (!destination || destination->desc().Format != D3DFMT_A8R8G8B8 || destination->role() == SurfaceRole::DepthStencil)
+    if (!destination || destination->desc().Format != D3DFMT_A8R8G8B8 ||
+        destination->role() == SurfaceRole::DepthStencil || destination->multisampled())
         return D3DERR_INVALIDCALL;
-    if (destination->desc().Width < frontWidth_ || destination->desc().Height < frontHeight_)
-        return D3DERR_INVALIDCALL;
+    const D3DSURFACE_DESC& desc = destination->desc();
+    if (desc.Width < frontWidth_ || desc.Height < frontHeight_) return D3DERR_INVALIDCALL;
+    // A windowed front buffer is the screen: the image lies where the window
+    // is (a screen-sized surface gets it there), the rest is black. Headless
+    // and full-screen images start at the top-left corner.
+    int x = 0, y = 0;
+    if (window_ && params_.Windowed) SDL_GetWindowPosition(window_, &x, &y);
+    const LONG left = std::clamp<LONG>(x, 0, LONG(desc.Width - frontWidth_));
+    const LONG top = std::clamp<LONG>(y, 0, LONG(desc.Height - frontHeight_));
     makeCurrent();
+    BYTE* bytes = destination->cpuBytes();
+    std::memset(bytes, 0, size_t(destination->pitch()) * desc.Height);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
     glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frontTexture_, 0);
-    glPixelStorei(GL_PACK_ROW_LENGTH, GLint(destination->desc().Width));
+    glPixelStorei(GL_PACK_ROW_LENGTH, GLint(desc.Width));
     // Read as A8R8G8B8 whatever the back-buffer format: GL converts, and
     // formats without alpha read back opaque.
     glReadPixels(0, 0, GLsizei(frontWidth_), GLsizei(frontHeight_), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                 destination->cpuBytes());
+                 bytes + size_t(top) * destination->pitch() + size_t(left) * 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    destination->cpuRectChanged(RECT{0, 0, LONG(frontWidth_), LONG(frontHeight_)});
+    destination->cpuRectChanged(RECT{0, 0, LONG(desc.Width), LONG(desc.Height)});
     return D3D_OK;
 }
 

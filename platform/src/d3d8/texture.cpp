@@ -61,17 +61,21 @@ Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usa
             if (glTexture_) dirty_[level] = RECT{0, 0, LONG(w), LONG(h)};
         }
         surfaces_.push_back(new Surface(this, level, desc, role, bytes, glTexture_));
+        if (glTexture_) videoBytes_ += desc.Size;
     }
+    device_->videoMemoryChanged(int64_t(videoBytes_));
     if (glTexture_) endUploadBinding();
 }
 
 Texture::~Texture() {
+    device_->videoMemoryChanged(-int64_t(videoBytes_));
     for (Surface* surface : surfaces_) delete surface;
     if (glTexture_ && device_->makeCurrent()) glDeleteTextures(1, &glTexture_);
 }
 
 void Texture::markDirty(UINT level, const RECT& rect) {
     if (level >= levels_ || !glTexture_) return;
+    std::lock_guard<std::mutex> hold(dirtyLock_);
     RECT& d = dirty_[level];
     if (isEmpty(d)) {
         d = rect;
@@ -87,6 +91,7 @@ GLuint Texture::uploadForDraw() {
     if (!glTexture_ || isRenderTarget()) return glTexture_;
     bool bound = false;
     const FormatInfo& info = formatInfo(format_);
+    std::lock_guard<std::mutex> hold(dirtyLock_);
     for (UINT level = 0; level < levels_; ++level) {
         RECT& d = dirty_[level];
         if (isEmpty(d)) continue;
@@ -127,9 +132,13 @@ HRESULT Texture::GetDevice(IDirect3DDevice8** device) {
     return D3D_OK;
 }
 
-HRESULT Texture::SetPrivateData(REFGUID, const void*, DWORD, DWORD) { return E_NOTIMPL; }
-HRESULT Texture::GetPrivateData(REFGUID, void*, DWORD*) { return E_NOTIMPL; }
-HRESULT Texture::FreePrivateData(REFGUID) { return E_NOTIMPL; }
+HRESULT Texture::SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) {
+    return privateData_.set(guid, data, size, flags);
+}
+HRESULT Texture::GetPrivateData(REFGUID guid, void* data, DWORD* size) {
+    return privateData_.get(guid, data, size);
+}
+HRESULT Texture::FreePrivateData(REFGUID guid) { return privateData_.free(guid); }
 
 DWORD Texture::SetPriority(DWORD priority) {
     const DWORD previous = priority_;

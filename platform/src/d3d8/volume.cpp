@@ -40,9 +40,13 @@ ULONG Volume::Release() { return texture_->Release(); }
 
 HRESULT Volume::GetDevice(IDirect3DDevice8** device) { return texture_->GetDevice(device); }
 
-HRESULT Volume::SetPrivateData(REFGUID, const void*, DWORD, DWORD) { return E_NOTIMPL; }
-HRESULT Volume::GetPrivateData(REFGUID, void*, DWORD*) { return E_NOTIMPL; }
-HRESULT Volume::FreePrivateData(REFGUID) { return E_NOTIMPL; }
+HRESULT Volume::SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) {
+    return privateData_.set(guid, data, size, flags);
+}
+HRESULT Volume::GetPrivateData(REFGUID guid, void* data, DWORD* size) {
+    return privateData_.get(guid, data, size);
+}
+HRESULT Volume::FreePrivateData(REFGUID guid) { return privateData_.free(guid); }
 
 HRESULT Volume::GetContainer(REFIID riid, void** container) {
     if (!container) return D3DERR_INVALIDCALL;
@@ -101,11 +105,14 @@ VolumeTexture::VolumeTexture(Device* device, UINT width, UINT height, UINT depth
         bytes_[level].assign(desc.Size, 0);
         if (glTexture_) allocateGlLevel(GL_TEXTURE_3D, GLint(level), info, w, h, d);
         volumes_.push_back(new Volume(this, level, desc, bytes_[level].data()));
+        if (glTexture_) videoBytes_ += desc.Size;
     }
+    device_->videoMemoryChanged(int64_t(videoBytes_));
     if (glTexture_) endUploadBinding();
 }
 
 VolumeTexture::~VolumeTexture() {
+    device_->videoMemoryChanged(-int64_t(videoBytes_));
     for (Volume* volume : volumes_) delete volume;
     if (glTexture_ && device_->makeCurrent()) glDeleteTextures(1, &glTexture_);
 }
@@ -152,9 +159,13 @@ HRESULT VolumeTexture::GetDevice(IDirect3DDevice8** device) {
     return D3D_OK;
 }
 
-HRESULT VolumeTexture::SetPrivateData(REFGUID, const void*, DWORD, DWORD) { return E_NOTIMPL; }
-HRESULT VolumeTexture::GetPrivateData(REFGUID, void*, DWORD*) { return E_NOTIMPL; }
-HRESULT VolumeTexture::FreePrivateData(REFGUID) { return E_NOTIMPL; }
+HRESULT VolumeTexture::SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) {
+    return privateData_.set(guid, data, size, flags);
+}
+HRESULT VolumeTexture::GetPrivateData(REFGUID guid, void* data, DWORD* size) {
+    return privateData_.get(guid, data, size);
+}
+HRESULT VolumeTexture::FreePrivateData(REFGUID guid) { return privateData_.free(guid); }
 
 DWORD VolumeTexture::SetPriority(DWORD priority) {
     const DWORD previous = priority_;

@@ -106,8 +106,8 @@ void appendSample(const FfpFragmentKey& key, int i, std::string& s) {
         s += "        vec4 tex = vec4(1.0);\n";  // Direct3D's rule for a stage without a texture
         return;
     }
-    s += "        vec4 coords = zTex" + n + ";\n";
-    if (stage.projected) s += "        coords.xyz /= coords.w != 0.0 ? coords.w : 1.0;\n";
+    s += key.pointSprite ? "        vec4 coords = vec4(gl_PointCoord, 0.0, 1.0);\n" : "        vec4 coords = zTex" + n + ";\n";
+    if (stage.projected && !key.pointSprite) s += "        coords.xyz /= coords.w != 0.0 ? coords.w : 1.0;\n";
     if (bumped) s += "        coords.xy += bumpOffset;\n";
     if (TextureKind(stage.textureKind) == TextureKind::Texture2D)
         s += "        vec4 tex = texture(zSampler" + n + ", coords.xy);\n";
@@ -162,6 +162,16 @@ const char* alphaComparison(uint8_t func) {
     case D3DCMP_NOTEQUAL: return "alpha != zAlphaRef";
     case D3DCMP_GREATEREQUAL: return "alpha >= zAlphaRef";
     default: return nullptr;  // ALWAYS: no test
+    }
+}
+
+// Fog blend and alpha test on `color`, the last fixed steps before output.
+void appendFogAndAlphaTest(bool fog, uint8_t alphaFunc, std::string& s) {
+    if (fog) s += "    color.rgb = mix(zFogColor.rgb, color.rgb, clamp(zFog, 0.0, 1.0));\n";
+    if (const char* comparison = alphaComparison(alphaFunc)) {
+        // Direct3D compares the 8-bit alpha with the 8-bit reference.
+        s += "    float alpha = floor(clamp(color.a, 0.0, 1.0) * 255.0 + 0.5);\n";
+        s += std::string("    if (!(") + comparison + ")) discard;\n";
     }
 }
 
@@ -226,14 +236,24 @@ std::string ffpFragmentSource(const FfpFragmentKey& key) {
     for (int i = 0; i < key.stageCount; ++i) appendStage(key, i, s);
     s += "    vec4 color = current;\n";
     if (key.specularAdd) s += "    color.rgb = clamp(color.rgb + zSpecular.rgb, 0.0, 1.0);\n";
-    if (key.fog) s += "    color.rgb = mix(zFogColor.rgb, color.rgb, clamp(zFog, 0.0, 1.0));\n";
-    if (const char* comparison = alphaComparison(key.alphaFunc)) {
-        // Direct3D compares the 8-bit alpha with the 8-bit reference.
-        s += "    float alpha = floor(clamp(color.a, 0.0, 1.0) * 255.0 + 0.5);\n";
-        s += std::string("    if (!(") + comparison + ")) discard;\n";
-    }
+    appendFogAndAlphaTest(key.fog, key.alphaFunc, s);
     s += "    zColor = color;\n}\n";
     return s;
+}
+
+bool wrapPixelShaderSource(std::string* source, bool fog, uint8_t alphaFunc) {
+    if (!fog && !alphaComparison(alphaFunc)) return true;
+    const std::string::size_type at = source->find("void main()");
+    if (at == std::string::npos) return false;
+    source->replace(at, 11, "void zPixelShaderMain()");
+    std::string s = "\n";
+    if (fog) s += "in float zFog;\nuniform vec4 zFogColor;\n";
+    if (alphaComparison(alphaFunc)) s += "uniform float zAlphaRef;\n";
+    s += "void main() {\n    zPixelShaderMain();\n    vec4 color = zColor;\n";
+    appendFogAndAlphaTest(fog, alphaFunc, s);
+    s += "    zColor = color;\n}\n";
+    *source += s;
+    return true;
 }
 
 void locateFfpFragmentUniforms(GLuint program, FfpFragmentUniforms* u) {

@@ -34,13 +34,21 @@ struct FfpFragmentKey {
     uint8_t fog;           // blend with D3DRS_FOGCOLOR by zFog
     uint8_t alphaFunc;     // D3DCMP_* (ALWAYS when the test is off)
     uint8_t flatShade;     // colours use flat interpolation (must match the vertex part)
+    uint8_t pointSprite;   // a point list under D3DRS_POINTSPRITEENABLE: every stage reads (0, 0)..(1, 1) across the point
 };
 
 // `fogFromVertex`: the vertex part produces a fog factor for this draw
 // (fixed-function fog with a mode, or any vertex shader while FOGENABLE).
+// `pointSprite` is left 0: the draw path sets it, knowing the primitive.
 void makeFfpFragmentKey(const d3d::PipelineState& state, bool fogFromVertex, bool flatShade, FfpFragmentKey* key);
 
 std::string ffpFragmentSource(const FfpFragmentKey& key);
+
+// Direct3D applies fog and the alpha test after a pixel shader as well: the
+// translated program's main() becomes a function that a new main() calls
+// before finishing zColor the fixed-function way. False (source unchanged)
+// when the source has no main() to wrap.
+bool wrapPixelShaderSource(std::string* source, bool fog, uint8_t alphaFunc);
 
 // Texture units the program samples (bit i: stage i).
 unsigned ffpFragmentStagesSampled(const FfpFragmentKey& key);

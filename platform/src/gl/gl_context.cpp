@@ -22,6 +22,12 @@ struct Context {
 
 namespace {
 
+// The context this thread made current last through makeCurrent. SDL keeps
+// its own idea of the current context, which an EGL switch in between does
+// not update, so a window context is trusted as current only if it was also
+// the last one made current here.
+thread_local const Context* lastMadeCurrent = nullptr;
+
 // The surfaceless display is shared by every headless context of the
 // process and never terminated: other code (tests, other devices) may hold
 // contexts on it.
@@ -79,13 +85,12 @@ Context* createWindowContext(SDL_Window* window) {
         destroyContext(result);
         return nullptr;
     }
-    // Present paces itself; the driver's vertical sync would double up.
-    SDL_GL_SetSwapInterval(0);
     return result;
 }
 
 void destroyContext(Context* context) {
     if (!context) return;
+    if (lastMadeCurrent == context) lastMadeCurrent = nullptr;
     if (context->kind == Kind::Headless) {
         if (eglGetCurrentContext() == context->eglContext)
             eglMakeCurrent(context->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
@@ -100,11 +105,21 @@ void destroyContext(Context* context) {
 bool makeCurrent(Context* context) {
     if (!context) return false;
     if (context->kind == Kind::Headless) {
-        if (eglGetCurrentContext() == context->eglContext) return true;
-        return eglMakeCurrent(context->display, EGL_NO_SURFACE, EGL_NO_SURFACE, context->eglContext) == EGL_TRUE;
+        if (eglGetCurrentContext() == context->eglContext) {
+            lastMadeCurrent = context;
+            return true;
+        }
+        if (eglMakeCurrent(context->display, EGL_NO_SURFACE, EGL_NO_SURFACE, context->eglContext) != EGL_TRUE)
+            return false;
+        lastMadeCurrent = context;
+        return true;
     }
-    if (SDL_GL_GetCurrentContext() == context->sdlContext && SDL_GL_GetCurrentWindow() == context->window) return true;
-    return SDL_GL_MakeCurrent(context->window, context->sdlContext) == 0;
+    if (lastMadeCurrent == context && SDL_GL_GetCurrentContext() == context->sdlContext &&
+        SDL_GL_GetCurrentWindow() == context->window)
+        return true;
+    if (SDL_GL_MakeCurrent(context->window, context->sdlContext) != 0) return false;
+    lastMadeCurrent = context;
+    return true;
 }
 
 bool isWindowContext(const Context* context) { return context && context->kind == Kind::Window; }
@@ -116,6 +131,7 @@ bool bindToWindow(Context* context, SDL_Window* window) {
         return false;
     }
     context->window = window;
+    lastMadeCurrent = context;
     return true;
 }
 

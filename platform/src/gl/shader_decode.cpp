@@ -74,6 +74,20 @@ constexpr OpcodeInfo kOpcodes[] = {
     {D3DSIO_PHASE, "phase", kPs, false, 0, 4},
 };
 
+// ps.1.4 keeps the arithmetic and replaces every texture instruction of
+// 1.0 .. 1.3 with texld (tex), texcrd (texcoord), texkill, texdepth and bem.
+bool inPs14(uint32_t opcode) {
+    switch (opcode) {
+    case D3DSIO_NOP: case D3DSIO_MOV: case D3DSIO_ADD: case D3DSIO_SUB: case D3DSIO_MAD: case D3DSIO_MUL:
+    case D3DSIO_DP3: case D3DSIO_DP4: case D3DSIO_LRP: case D3DSIO_CND: case D3DSIO_CMP: case D3DSIO_DEF:
+    case D3DSIO_TEX: case D3DSIO_TEXCOORD: case D3DSIO_TEXKILL: case D3DSIO_TEXDEPTH: case D3DSIO_BEM:
+    case D3DSIO_PHASE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 const OpcodeInfo* findOpcode(uint32_t opcode) {
     for (const OpcodeInfo& info : kOpcodes)
         if (info.opcode == opcode) return &info;
@@ -89,7 +103,7 @@ ShaderRegister registerOf(DWORD token) {
 
 // How many registers of a file the model has, or 0 when the file cannot be
 // used in that role at all.
-uint32_t registerCount(ShaderKind kind, RegisterFile file, bool destination) {
+uint32_t registerCount(ShaderKind kind, uint32_t minor, RegisterFile file, bool destination) {
     if (kind == ShaderKind::Vertex) {
         switch (file) {
         case RegisterFile::Temp: return D3DVS_TEMPREG_MAX_V1_1;
@@ -101,6 +115,16 @@ uint32_t registerCount(ShaderKind kind, RegisterFile file, bool destination) {
         case RegisterFile::TexCrdOut: return destination ? D3DVS_TCRDOUTREG_MAX_V1_1 : 0;
         }
         return 0;
+    }
+    if (minor >= 4) {
+        // t# are read-only texture coordinates in ps.1.4.
+        switch (file) {
+        case RegisterFile::Temp: return D3DPS_TEMPREG_MAX_V1_4;
+        case RegisterFile::Input: return destination ? 0 : D3DPS_INPUTREG_MAX_V1_4;
+        case RegisterFile::Const: return destination ? 0 : D3DPS_CONSTREG_MAX_V1_4;
+        case RegisterFile::AddressOrTexture: return destination ? 0 : D3DPS_TEXTUREREG_MAX_V1_4;
+        default: return 0;
+        }
     }
     switch (file) {
     case RegisterFile::Temp: return D3DPS_TEMPREG_MAX_V1_1;
@@ -125,7 +149,7 @@ struct Decoder {
     }
 
     bool checkRegister(const ShaderRegister& reg, bool destination, const char* what) {
-        const uint32_t limit = registerCount(kind, reg.file, destination);
+        const uint32_t limit = registerCount(kind, result.shader.minor, reg.file, destination);
         if (limit == 0)
             return fail(std::string(what) + " uses register file " + std::to_string(static_cast<int>(reg.file)) +
                         ", which this shader cannot " + (destination ? "write" : "read") + " (token " +
@@ -147,7 +171,9 @@ struct Decoder {
         return true;
     }
 
-    bool decodeDestination(const char* opcodeName, DestinationParameter* out) {
+    // `readOnly`: ps.1.4's texkill names the register it tests in the
+    // destination slot, and may name a t# register there.
+    bool decodeDestination(const char* opcodeName, DestinationParameter* out, bool readOnly = false) {
         DWORD token = 0;
         if (!takeParameter(&token, opcodeName)) return false;
         out->reg = registerOf(token);
@@ -159,9 +185,10 @@ struct Decoder {
             return fail(std::string("'") + opcodeName + "' has an unknown result modifier");
         if (kind == ShaderKind::Vertex && (out->saturate || out->shift != 0))
             return fail(std::string("'") + opcodeName + "': vertex shaders have no result modifiers");
-        if (kind == ShaderKind::Pixel && (out->shift > 2 || out->shift < -1))
+        const int8_t lowest = result.shader.minor >= 4 ? -3 : -1, highest = result.shader.minor >= 4 ? 3 : 2;
+        if (kind == ShaderKind::Pixel && (out->shift > highest || out->shift < lowest))
             return fail(std::string("'") + opcodeName + "' has a result shift ps.1.x does not have");
-        return checkRegister(out->reg, true, opcodeName);
+        return checkRegister(out->reg, !readOnly, opcodeName);
     }
 
     bool decodeSource(const char* opcodeName, SourceParameter* out) {
@@ -180,7 +207,8 @@ struct Decoder {
             if (out->reg.relative)
                 return fail(std::string("'") + opcodeName + "': pixel shaders have no relative addressing");
             // _x2 and the divide modifiers belong to ps.1.4.
-            if (out->modifier > D3DSPSM_COMP)
+            const uint32_t last = result.shader.minor >= 4 ? D3DSPSM_DW : D3DSPSM_COMP;
+            if (out->modifier > last)
                 return fail(std::string("'") + opcodeName + "' uses a source modifier ps.1.x does not have");
         }
         return checkRegister(out->reg, false, opcodeName);
@@ -214,8 +242,7 @@ struct Decoder {
                                  std::to_string(result.shader.major) + "." + std::to_string(result.shader.minor);
         if (result.shader.major != 1) return fail(name + " is not supported");
         if (kind == ShaderKind::Vertex && result.shader.minor > 1) return fail(name + " is not supported");
-        if (kind == ShaderKind::Pixel && result.shader.minor > 3)
-            return fail(name + " is not supported (ps.1.0 to ps.1.3 are)");
+        if (kind == ShaderKind::Pixel && result.shader.minor > 4) return fail(name + " is not supported");
         pos = 1;
         return true;
     }
@@ -230,6 +257,8 @@ struct Decoder {
                         (kind == ShaderKind::Vertex ? "vertex" : "pixel") + " shader instruction");
         if (kind == ShaderKind::Pixel && result.shader.minor < info->psMinMinor)
             return fail(std::string("'") + info->name + "' needs ps.1." + std::to_string(info->psMinMinor));
+        if (kind == ShaderKind::Pixel && result.shader.minor >= 4 && !inPs14(opcode))
+            return fail(std::string("'") + info->name + "' is not a ps.1.4 instruction");
 
         ShaderInstruction instruction{};
         instruction.opcode = opcode;
@@ -243,9 +272,14 @@ struct Decoder {
             if (!decodeDef(&instruction)) return false;
         } else {
             instruction.hasDestination = info->destination;
-            if (info->destination && !decodeDestination(info->name, &instruction.destination)) return false;
-            instruction.sourceCount = info->sources;
-            for (int i = 0; i < info->sources; ++i)
+            const bool testsOnly = opcode == D3DSIO_TEXKILL && kind == ShaderKind::Pixel && result.shader.minor >= 4;
+            if (info->destination && !decodeDestination(info->name, &instruction.destination, testsOnly)) return false;
+            // texld and texcrd name their coordinate source; tex and texcoord
+            // of the older versions take stage N's coordinates implicitly.
+            const bool ps14Load = kind == ShaderKind::Pixel && result.shader.minor >= 4 &&
+                                  (opcode == D3DSIO_TEX || opcode == D3DSIO_TEXCOORD);
+            instruction.sourceCount = ps14Load ? 1 : info->sources;
+            for (int i = 0; i < instruction.sourceCount; ++i)
                 if (!decodeSource(info->name, &instruction.sources[i])) return false;
         }
         result.shader.instructions.push_back(instruction);

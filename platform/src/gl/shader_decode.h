@@ -1,4 +1,4 @@
-// Decoding of Direct3D 8 shader function tokens (vs.1.0/1.1, ps.1.0..1.3)
+// Decoding of Direct3D 8 shader function tokens (vs.1.0/1.1, ps.1.0..1.4)
 // into plain instructions, with every read bounded by the token count.
 //
 // The decoder checks what the GLSL emitters rely on: a known version, known

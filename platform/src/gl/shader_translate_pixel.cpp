@@ -1,11 +1,15 @@
-// ps.1.0 .. ps.1.3 to a GLSL fragment program.
+// ps.1.0 .. ps.1.4 to a GLSL fragment program.
 //
 // Texture instructions sample stage N through zSamplerN with stage N's
 // interpolated coordinates zTexN; arithmetic instructions follow the 1.x
 // register range: constants read clamped to [-1, 1] and every arithmetic
-// result is clamped to [-1, 1] after its shift, or to [0, 1] with _sat.
-// Co-issued instructions compute all their results before any of them is
-// stored, as the colour and alpha pipes of the hardware do.
+// result is clamped to [-1, 1] (ps.1.4: [-8, 8]) after its shift, or to
+// [0, 1] with _sat. Co-issued instructions compute all their results before
+// any of them is stored, as the colour and alpha pipes of the hardware do.
+//
+// ps.1.4 differs in its texture side: texld rN / texcrd rN read a named
+// coordinate (t# is then the interpolated coordinate set, or an r# from the
+// first phase), and stage N is the destination's number.
 #include "gl/shader_translate.h"
 
 #include "gl/shader_decode.h"
@@ -21,7 +25,8 @@ namespace {
 
 using zep::d3d::TextureKind;
 
-constexpr int kStages = D3DPS_TEXTUREREG_MAX_V1_1;
+constexpr int kStages = D3DPS_TEXTUREREG_MAX_V1_4;  // 4 before ps.1.4
+constexpr int kKnownKinds = 4;                       // entries of the kinds argument
 
 // The matrix instructions' partial results (texm3x2pad, texm3x3pad) waiting
 // for the instruction that completes them.
@@ -33,10 +38,12 @@ struct PendingPads {
 };
 
 struct PixelEmitter {
-    PixelEmitter(const DecodedShader& decoded, const TextureKind* stageKinds) : shader(decoded), kinds(stageKinds) {}
+    PixelEmitter(const DecodedShader& decoded, const TextureKind* stageKinds)
+        : shader(decoded), kinds(stageKinds), ps14(decoded.minor >= 4) {}
 
     const DecodedShader& shader;
     const TextureKind* kinds;
+    const bool ps14;
     std::ostringstream body;
     std::map<uint32_t, const float*> defs;
     bool diffuseUsed = false;
@@ -46,7 +53,6 @@ struct PixelEmitter {
     uint32_t samplersUsed = 0;
     uint32_t bumpMatricesUsed = 0;
     uint32_t bumpLuminanceUsed = 0;
-    bool depthWritten = false;
     PendingPads pads;
     size_t current = 0;  // index of the instruction being emitted, for unique names
     std::string error;
@@ -65,7 +71,7 @@ struct PixelEmitter {
         const std::string n = std::to_string(reg.number);
         switch (reg.file) {
         case RegisterFile::Temp: return "r" + n;
-        case RegisterFile::AddressOrTexture: return "t" + n;
+        case RegisterFile::AddressOrTexture: return ps14 ? texCoord(reg.number) : "t" + n;
         case RegisterFile::Input:
             (reg.number == 0 ? diffuseUsed : specularUsed) = true;
             return reg.number == 0 ? "zDiffuse" : "zSpecular";
@@ -98,7 +104,8 @@ struct PixelEmitter {
     std::string sample(uint32_t stage, const std::string& coordinate) {
         samplersUsed |= 1u << stage;
         const std::string sampler = "zSampler" + std::to_string(stage);
-        const TextureKind kind = kinds[stage];
+        // Stages 4 and 5 (ps.1.4 only) are not described by the caller: 2D.
+        const TextureKind kind = stage < kKnownKinds ? kinds[stage] : TextureKind::Texture2D;
         if (kind == TextureKind::Volume || kind == TextureKind::Cube)
             return "texture(" + sampler + ", " + coordinate + ")";
         return "texture(" + sampler + ", (" + coordinate + ").xy)";
@@ -121,7 +128,7 @@ struct PixelEmitter {
 
     bool texturePad(const ShaderInstruction& instruction, int size, uint32_t stage) {
         if (pads.size != 0 && (pads.size != size || pads.count >= size - 1))
-            return fail(instruction, "pad instructions of different matrices are mixed");
+            return fail(instruction, "too many pad instructions, or pads of different matrices mixed");
         pads.size = size;
         pads.stages[pads.count] = stage;
         pads.names[pads.count++] = local("zPad");
@@ -129,9 +136,38 @@ struct PixelEmitter {
         return true;
     }
 
-    // The texture address instructions: the value they load into tN, or an
-    // empty string for those that load nothing.
+    // texld / texcrd coordinates: the source's xyz, divided by its z or w
+    // under _dz / _dw.
+    std::string loadCoordinate(const ShaderInstruction& instruction) {
+        const SourceParameter& parameter = instruction.sources[0];
+        const std::string b = "(" + registerExpression(parameter.reg) + glslSwizzle(parameter.swizzle) + ")";
+        if (parameter.modifier == D3DSPSM_DZ) return "vec3(" + b + ".xy / " + b + ".z, 1.0)";
+        if (parameter.modifier == D3DSPSM_DW) return "(" + b + ".xyz / " + b + ".w)";
+        return b + ".xyz";
+    }
+
+    bool textureInstruction14(const ShaderInstruction& instruction, std::string* value) {
+        const DestinationParameter& d = instruction.destination;
+        const uint32_t stage = d.reg.number;
+        value->clear();
+        switch (instruction.opcode) {
+        case D3DSIO_TEX: *value = sample(stage, loadCoordinate(instruction)); return true;
+        case D3DSIO_TEXCOORD: *value = "vec4(" + loadCoordinate(instruction) + ", 1.0)"; return true;
+        case D3DSIO_TEXKILL:
+            body << "    if (any(lessThan(" << registerExpression(d.reg) << ".xyz, vec3(0.0)))) discard;\n";
+            return true;
+        case D3DSIO_TEXDEPTH:
+            // r5.r / r5.g becomes the depth; g = 0 gives 1.
+            body << "    gl_FragDepth = r5.y == 0.0 ? 1.0 : clamp(r5.x / r5.y, 0.0, 1.0);\n";
+            return true;
+        default: return fail(instruction, "is not supported in ps.1.4");
+        }
+    }
+
+    // The texture address instructions: the value they load into their
+    // register, or an empty string for those that load nothing.
     bool textureInstruction(const ShaderInstruction& instruction, std::string* value) {
+        if (ps14) return textureInstruction14(instruction, value);
         const DestinationParameter& d = instruction.destination;
         if (d.reg.file != RegisterFile::AddressOrTexture)
             return fail(instruction, "must write a texture register");
@@ -141,7 +177,7 @@ struct PixelEmitter {
             return fail(instruction, "must read a texture register of an earlier stage");
         const std::string tc = "zTex" + std::to_string(stage);
         std::string s = instruction.sourceCount > 0 ? source(instruction, 0) : std::string();
-        const std::string row = instruction.sourceCount > 0 ? matrixRow(instruction, stage) : std::string();
+        auto row = [&] { return matrixRow(instruction, stage); };
         value->clear();
         switch (instruction.opcode) {
         case D3DSIO_TEX: *value = sample(stage, texCoord(stage) + ".xyz"); return true;
@@ -168,23 +204,22 @@ struct PixelEmitter {
         case D3DSIO_TEXREG2AR: *value = sample(stage, "vec3((" + s + ").wx, 0.0)"); return true;
         case D3DSIO_TEXREG2GB: *value = sample(stage, "vec3((" + s + ").yz, 0.0)"); return true;
         case D3DSIO_TEXREG2RGB: *value = sample(stage, "(" + s + ").xyz"); return true;
-        case D3DSIO_TEXDP3TEX: *value = sample(stage, "vec3(" + row + ", 0.0, 0.0)"); return true;
-        case D3DSIO_TEXDP3: *value = "vec4(" + row + ")"; return true;
+        case D3DSIO_TEXDP3TEX: *value = sample(stage, "vec3(" + row() + ", 0.0, 0.0)"); return true;
+        case D3DSIO_TEXDP3: *value = "vec4(" + row() + ")"; return true;
         case D3DSIO_TEXM3x2PAD: return texturePad(instruction, 2, stage);
         case D3DSIO_TEXM3x3PAD: return texturePad(instruction, 3, stage);
         case D3DSIO_TEXM3x2TEX: {
             const std::string u = padName(0);
             if (!takePads(instruction, 2)) return false;
-            *value = sample(stage, "vec3(" + u + ", " + row + ", 0.0)");
+            *value = sample(stage, "vec3(" + u + ", " + row() + ", 0.0)");
             return true;
         }
         case D3DSIO_TEXM3x2DEPTH: {
             // z / w of the two rows becomes the pixel's depth; w = 0 gives 1.
             const std::string z = padName(0);
             if (!takePads(instruction, 2)) return false;
-            depthWritten = true;
             const std::string w = local("zDepthW");
-            body << "    float " << w << " = " << row << ";\n"
+            body << "    float " << w << " = " << row() << ";\n"
                  << "    gl_FragDepth = " << w << " == 0.0 ? 1.0 : clamp(" << z << " / " << w << ", 0.0, 1.0);\n";
             *value = "vec4(0.0)";
             return true;
@@ -194,7 +229,7 @@ struct PixelEmitter {
         case D3DSIO_TEXM3x3SPEC:
         case D3DSIO_TEXM3x3VSPEC: {
             const uint32_t first = pads.stages[0], second = pads.stages[1];
-            const std::string normal = "vec3(" + padName(0) + ", " + padName(1) + ", " + row + ")";
+            const std::string normal = "vec3(" + padName(0) + ", " + padName(1) + ", " + row() + ")";
             if (!takePads(instruction, 3)) return false;
             const std::string n = local("zNormal");
             body << "    vec3 " << n << " = " << normal << ";\n";
@@ -221,7 +256,12 @@ struct PixelEmitter {
 
     bool arithmeticExpression(const ShaderInstruction& instruction, std::string* out) {
         std::string s[3];
-        for (int i = 0; i < instruction.sourceCount; ++i) s[i] = source(instruction, i);
+        for (int i = 0; i < instruction.sourceCount; ++i) {
+            const uint32_t modifier = instruction.sources[i].modifier;
+            if (modifier == D3DSPSM_DZ || modifier == D3DSPSM_DW)
+                return fail(instruction, "_dz and _dw belong to texld and texcrd");
+            s[i] = source(instruction, i);
+        }
         switch (instruction.opcode) {
         case D3DSIO_MOV: *out = s[0]; return true;
         case D3DSIO_ADD: *out = s[0] + " + " + s[1]; return true;
@@ -237,16 +277,26 @@ struct PixelEmitter {
         case D3DSIO_CMP:
             *out = "mix(" + s[2] + ", " + s[1] + ", greaterThanEqual(" + s[0] + ", vec4(0.0)))";
             return true;
+        case D3DSIO_BEM: {
+            // src0.rg perturbed by src1.rg through the destination stage's matrix.
+            const std::string m = bumpMatrix(instruction.destination.reg.number);
+            const std::string a = "(" + s[0] + ")", b = "(" + s[1] + ")";
+            *out = "vec4(" + a + ".x + " + m + ".x * " + b + ".x + " + m + ".z * " + b + ".y, " + a + ".y + " + m +
+                   ".y * " + b + ".x + " + m + ".w * " + b + ".y, 0.0, 0.0)";
+            return true;
+        }
         default: return fail(instruction, "is not supported");
         }
     }
 
-    // Shift, then saturate or the [-1, 1] range of the 1.x pipes.
-    static std::string resultModifiers(const DestinationParameter& d, const std::string& value) {
+    // Shift, then saturate or the range of the pipes: [-1, 1] up to ps.1.3,
+    // [-8, 8] in ps.1.4.
+    std::string resultModifiers(const DestinationParameter& d, const std::string& value) const {
         std::string scaled = value;
         if (d.shift > 0) scaled = "(" + value + ") * " + std::to_string(1 << d.shift) + ".0";
         if (d.shift < 0) scaled = "(" + value + ") * " + glslFloat(1.0f / static_cast<float>(1 << -d.shift));
-        return d.saturate ? "clamp(" + scaled + ", 0.0, 1.0)" : "clamp(" + scaled + ", -1.0, 1.0)";
+        if (d.saturate) return "clamp(" + scaled + ", 0.0, 1.0)";
+        return ps14 ? "clamp(" + scaled + ", -8.0, 8.0)" : "clamp(" + scaled + ", -1.0, 1.0)";
     }
 
     static std::string destinationName(const DestinationParameter& d) {
@@ -265,7 +315,10 @@ struct PixelEmitter {
         for (size_t i = first; i < end; ++i) {
             const ShaderInstruction& instruction = shader.instructions[i];
             current = i;
-            if (instruction.opcode == D3DSIO_NOP || instruction.opcode == D3DSIO_DEF) continue;
+            // phase only separates ps.1.4's dependent reads; registers carry over.
+            if (instruction.opcode == D3DSIO_NOP || instruction.opcode == D3DSIO_DEF ||
+                instruction.opcode == D3DSIO_PHASE)
+                continue;
             const std::string name = "zR" + std::to_string(i);
             const DestinationParameter& d = instruction.destination;
             if (isTextureInstruction(instruction.opcode)) {
@@ -274,7 +327,11 @@ struct PixelEmitter {
                 if (!textureInstruction(instruction, &value)) return false;
                 if (value.empty()) continue;
                 body << "    vec4 " << name << " = " << value << ";\n";
-                stores.push_back("    t" + std::to_string(d.reg.number) + " = " + name + ";\n");
+                // texcrd honours its write mask; every other load fills the register.
+                const uint8_t written = instruction.opcode == D3DSIO_TEXCOORD && ps14 ? d.writeMask : 0xF;
+                const std::string mask = written == 0xF ? "" : glslMask(written);
+                if (written)
+                    stores.push_back("    " + destinationName(d) + mask + " = " + name + mask + ";\n");
                 continue;
             }
             std::string value;
@@ -322,9 +379,11 @@ struct PixelEmitter {
             for (int i = 0; i < 4; ++i) clamped[i] = std::clamp(values[i], -1.0f, 1.0f);
             out << "const vec4 zDef" << slot << " = " << glslVec4(clamped) << ";\n";
         }
-        out << "void main() {\n"
-               "    vec4 r0 = vec4(0.0);\n    vec4 r1 = vec4(0.0);\n";
-        for (int i = 0; i < kStages; ++i) out << "    vec4 t" << i << " = vec4(0.0);\n";
+        out << "void main() {\n";
+        const int temps = ps14 ? D3DPS_TEMPREG_MAX_V1_4 : D3DPS_TEMPREG_MAX_V1_1;
+        for (int i = 0; i < temps; ++i) out << "    vec4 r" << i << " = vec4(0.0);\n";
+        if (!ps14)
+            for (int i = 0; i < D3DPS_TEXTUREREG_MAX_V1_1; ++i) out << "    vec4 t" << i << " = vec4(0.0);\n";
         out << body.str();
         out << "    zColor = clamp(r0, 0.0, 1.0);\n}\n";
         return out.str();
@@ -337,7 +396,10 @@ TranslatedShader translatePixelShader(const DWORD* tokens, size_t count, const z
     DecodeResult decoded = decodeShader(tokens, count, ShaderKind::Pixel);
     if (!decoded.ok) return TranslatedShader{false, {}, decoded.error};
 
-    PixelEmitter emitter(decoded.shader, kinds);
+    // No description of the stages: every stage samples as 2D.
+    static constexpr TextureKind kAll2D[kKnownKinds] = {TextureKind::Texture2D, TextureKind::Texture2D,
+                                                        TextureKind::Texture2D, TextureKind::Texture2D};
+    PixelEmitter emitter(decoded.shader, kinds ? kinds : kAll2D);
     for (const ShaderInstruction& instruction : decoded.shader.instructions)
         if (instruction.opcode == D3DSIO_DEF) emitter.defs[instruction.destination.reg.number] = instruction.defValues;
     if (!emitter.emitAll()) return TranslatedShader{false, {}, emitter.error};

@@ -25,7 +25,7 @@ float zRsq(float s) { float v = abs(s); return v == 0.0 ? zInf : (v == 1.0 ? 1.0
 vec4 zLog(float s) { float v = abs(s); return vec4(v == 0.0 ? -zMaxFloat : log2(v)); }
 vec4 zLogp(float s) {
     float v = abs(s);
-    if (v == 0.0) return vec4(-zMaxFloat, -zMaxFloat, -zMaxFloat, 1.0);
+    if (v == 0.0) return vec4(-zMaxFloat, 1.0, -zMaxFloat, 1.0);
     int bits = floatBitsToInt(v);
     float exponent = float(((bits >> 23) & 0xFF) - 127);
     float mantissa = intBitsToFloat((bits & 0x007FFFFF) | 0x3F800000);

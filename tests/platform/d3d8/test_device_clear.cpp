@@ -194,3 +194,27 @@ TEST(D3D8Device, SetViewportRefusesAreasOutsideTheTarget) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(D3D8Cursor, DeviceCursorTakesSmallArgbImages) {
+    zep::test::D3DTestDevice d;
+    ZEP_REQUIRE_D3D_DEVICE(d);
+    IDirect3DSurface8* arrow = nullptr;
+    ASSERT_EQ(d->CreateImageSurface(32, 32, D3DFMT_A8R8G8B8, &arrow), D3D_OK);
+    EXPECT_EQ(d->SetCursorProperties(0, 0, arrow), D3D_OK);
+    EXPECT_EQ(d->SetCursorProperties(32, 0, arrow), D3DERR_INVALIDCALL);  // hot spot outside
+    IDirect3DSurface8* big = nullptr;
+    ASSERT_EQ(d->CreateImageSurface(64, 64, D3DFMT_A8R8G8B8, &big), D3D_OK);
+    EXPECT_EQ(d->SetCursorProperties(0, 0, big), D3DERR_INVALIDCALL);
+    IDirect3DSurface8* sixteen = nullptr;
+    ASSERT_EQ(d->CreateImageSurface(32, 32, D3DFMT_R5G6B5, &sixteen), D3D_OK);
+    EXPECT_EQ(d->SetCursorProperties(0, 0, sixteen), D3DERR_INVALIDCALL);
+    EXPECT_FALSE(d->ShowCursor(TRUE));  // returns the previous state
+    EXPECT_TRUE(d->ShowCursor(FALSE));
+    arrow->Release();
+    big->Release();
+    sixteen->Release();
+}
+
+}  // namespace

@@ -38,6 +38,10 @@ TEST(VertexLayout, FvfCodesGiveElementsInDirect3DOrder) {
         {0x044, 20, "0:3@0 5:4@16"},
         {0x202, 28, "0:2@0 7:1@12 8:1@20"},
         {0x112, 32, "0:2@0 3:2@12 7:1@24"},
+        {0x002, 12, "0:2@0"},
+        {0x102, 20, "0:2@0 7:1@12"},
+        {0x012, 24, "0:2@0 3:2@12"},
+        {D3DFVF_XYZRHW | D3DFVF_TEX2 | D3DFVF_TEXCOORDSIZE3(0), 36, "0:3@0 7:2@16 8:1@28"},  // terrain
         {D3DFVF_XYZ | D3DFVF_PSIZE | D3DFVF_SPECULAR, 20, "0:2@0 4:0@12 6:4@16"},
         {D3DFVF_XYZB1, 16, "0:2@0 1:0@12"},
         {D3DFVF_XYZB3 | D3DFVF_NORMAL, 36, "0:2@0 1:2@12 3:2@24"},

@@ -9,7 +9,7 @@ using namespace zep::test::shader;
 using zep::d3d::TextureKind;
 using zep::gl::TranslatedShader;
 
-class PixelShaderOps : public ::testing::Test {
+class ShaderPixelOps : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!zep::test::makeHeadlessGlCurrent()) GTEST_SKIP() << "no headless OpenGL 3.3 context";
@@ -58,7 +58,7 @@ PixelResult draw(DWORD minor, const std::vector<Tokens>& body, const PixelInputs
     return out;
 }
 
-TEST_F(PixelShaderOps, ArithmeticModifiersAndRanges) {
+TEST_F(ShaderPixelOps, ArithmeticModifiersAndRanges) {
     // c0..c6 as the cases below read them; c6 lies outside [-1, 1].
     PixelInputs in;
     in.constants = {{0, {0.2f, 0.4f, 0.6f, 0.8f}}, {1, {0.5f, 0.25f, 1.0f, 0.0f}}, {2, {-0.5f, 0.5f, -1.0f, 0.0f}},
@@ -151,7 +151,7 @@ struct TextureCase {
     Vec4 expected;
 };
 
-TEST_F(PixelShaderOps, TextureAddressInstructions) {
+TEST_F(ShaderPixelOps, TextureAddressInstructions) {
     const StageTexture look = lookupTexture(), volume = lookupVolume();
     const StageTexture normal = texel({1.0f, 0.5f, 0.75f, 1.0f});  // _bx2: (1, 0, 0.5)
     const DWORD movR0T1[] = {D3DSIO_MOV, r0(), t(1)};
@@ -217,7 +217,62 @@ TEST_F(PixelShaderOps, TextureAddressInstructions) {
     }
 }
 
-TEST_F(PixelShaderOps, TexkillDiscardsOnANegativeCoordinate) {
+TEST_F(ShaderPixelOps, Ps14LoadsRangesAndDependentReads) {
+    const StageTexture look = lookupTexture();
+    const DWORD r1RG = dst(D3DSPR_TEMP, 1, "rg");
+    PixelInputs in;
+    in.constants = {{0, {0.5f, 0.5f, 0.5f, 0.5f}}, {1, {0.0625f, 0.0625f, 0.0625f, 0.0625f}},
+                    {2, {1, 1, 1, 1}}, {3, {0.6f, 0.4f, 0.7f, 0.5f}}, {4, {0.25f, 0.75f, 0.125f, 1}}};
+    in.tex[0] = {0.6f, 0.3f, 0.0f, 0.0f};
+    PixelInputs projected = in;
+    projected.tex[0] = {1.2f, 0.6f, 4.0f, 2.0f};
+    PixelInputs bump = in;
+    bump.tex[1] = {0.3f, 0.6f, 0, 0};
+    bump.bumpEnvMat[1] = {1, 0, 0, 1};
+    PixelInputs coordinates = in;
+    coordinates.tex[1] = {2.0f, 0.25f, 0.5f, 9.0f};
+    const DWORD x8 = 3u << D3DSP_DSTSHIFT_SHIFT, d4 = 0xEu << D3DSP_DSTSHIFT_SHIFT, d8 = 0xDu << D3DSP_DSTSHIFT_SHIFT;
+    const Vec4 looked{0.5f, 0.25f, 0.5f, 1};
+    const TextureCase cases[] = {
+        {"texld", 4, {{D3DSIO_TEX, r0(), t(0)}}, {k2D, k2D, k2D, k2D}, {look}, in, looked},
+        {"texld _dw", 4, {{D3DSIO_TEX, r0(), t(0, "xyww", D3DSPSM_DW)}}, {k2D, k2D, k2D, k2D}, {look}, projected,
+         looked},
+        {"texld _dz", 4, {{D3DSIO_TEX, r0(), t(0, "xyzz", D3DSPSM_DZ)}}, {k2D, k2D, k2D, k2D}, {look}, projected,
+         {0.25f, 0, 0.5f, 1}},
+        {"texcrd keeps range and mask", 4, {{D3DSIO_TEXCOORD, r1("rgb"), t(1)}, {D3DSIO_MUL, r0(), r(1), c(1)}},
+         {k2D, k2D, k2D, k2D}, {}, coordinates, {0.125f, 0.015625f, 0.03125f, 0}},
+        {"_x8 and the [-8, 8] range", 4, {{D3DSIO_MOV, r1("", x8), c(0)}, {D3DSIO_MUL, r0(), r(1), c(1)}},
+         {k2D, k2D, k2D, k2D}, {}, in, {0.25f, 0.25f, 0.25f, 0.25f}},
+        {"results clamp to 8", 4,
+         {{D3DSIO_MOV, r1("", x8), c(2)}, {D3DSIO_ADD, r1("", kX2), r(1), r(1)}, {D3DSIO_MUL, r0(), r(1), c(1)}},
+         {k2D, k2D, k2D, k2D}, {}, in, {0.5f, 0.5f, 0.5f, 0.5f}},
+        {"_d4", 4, {{D3DSIO_MOV, r0("", d4), c(2)}}, {k2D, k2D, k2D, k2D}, {}, in, {0.25f, 0.25f, 0.25f, 0.25f}},
+        {"_d8", 4, {{D3DSIO_MOV, r0("", d8), c(2)}}, {k2D, k2D, k2D, k2D}, {}, in, {0.125f, 0.125f, 0.125f, 0.125f}},
+        {"source _x2", 4, {{D3DSIO_ADD, r0(), c(4, "", D3DSPSM_X2), c(0, "", D3DSPSM_X2NEG)}},
+         {k2D, k2D, k2D, k2D}, {}, in, {0, 0.5f, 0, 1}},
+        {"cnd per component", 4, {{D3DSIO_CND, r0(), c(3), c(4), c(0)}}, {k2D, k2D, k2D, k2D}, {}, in,
+         {0.25f, 0.5f, 0.125f, 0.5f}},
+        {"bem, phase and a dependent read", 4,
+         {{D3DSIO_TEXCOORD, r1RG, t(1)}, {D3DSIO_TEX, r0(), t(0)}, {D3DSIO_BEM, r1RG, r(1), r(0)}, {D3DSIO_PHASE},
+          {D3DSIO_TEX, r1(), r(1)}, {D3DSIO_MOV, r0(), r(1)}},
+         {k2D, k2D, k2D, k2D}, {texel({0.25f, 0, 0, 0}), look}, bump, {0.5f, 0.5f, 0.5f, 1}},
+        {"texkill on a register", 4, {{D3DSIO_MOV, r1(), c(0, "", D3DSPSM_NEG)}, {D3DSIO_TEXKILL, r1()},
+                                       {D3DSIO_MOV, r0(), c(2)}},
+         {k2D, k2D, k2D, k2D}, {}, in, kClearColor},
+    };
+    for (const TextureCase& op : cases) {
+        SCOPED_TRACE(op.name);
+        EXPECT_TRUE(vec4Near(draw(op.minor, op.body, op.inputs, op.textures, op.kinds).color, op.expected, 1e-5f));
+    }
+
+    in.constants.push_back({5, {0.1f, 0.4f, 0, 0}});
+    const PixelResult depth = draw(4, {{D3DSIO_MOV, dst(D3DSPR_TEMP, 5), c(5)}, {D3DSIO_TEXDEPTH, dst(D3DSPR_TEMP, 5)},
+                                       {D3DSIO_MOV, r0(), c(2)}},
+                                   in);
+    EXPECT_NEAR(depth.depth, 0.25f, 1e-6f);
+}
+
+TEST_F(ShaderPixelOps, TexkillDiscardsOnANegativeCoordinate) {
     const std::vector<Tokens> body = {{D3DSIO_TEXKILL, tDst(0)}, {D3DSIO_MOV, r0(), c(0)}};
     PixelInputs in;
     in.constants = {{0, {1, 0, 1, 1}}};
@@ -227,7 +282,7 @@ TEST_F(PixelShaderOps, TexkillDiscardsOnANegativeCoordinate) {
     EXPECT_TRUE(vec4Near(draw(1, body, in).color, kClearColor));
 }
 
-TEST_F(PixelShaderOps, Texm3x2depthWritesTheDepth) {
+TEST_F(ShaderPixelOps, Texm3x2depthWritesTheDepth) {
     PixelInputs in;
     in.tex[1] = {0.2f, 0.9f, 0.0f, 0};  // z = 0.2 with the normal (1, 0, 0.5)
     in.tex[2] = {0.8f, 0.0f, 0.0f, 0};  // w = 0.8

@@ -3,7 +3,12 @@
 // they are meant to.
 #include "test_shader_harness.h"
 
+#include "gl/ffp_fragment.h"
+#include "gl/ffp_vertex.h"
+
 #include <memory>
+#include <random>
+#include <set>
 
 namespace {
 
@@ -20,7 +25,7 @@ constexpr DWORD kPs11 = D3DPS_VERSION(1, 1);
 // is caught by AddressSanitizer.
 TranslatedShader translateExact(bool vertex, const Tokens& tokens, size_t count) {
     std::unique_ptr<DWORD[]> copy(new DWORD[count == 0 ? 1 : count]);
-    std::memcpy(copy.get(), tokens.data(), count * sizeof(DWORD));
+    if (count > 0) std::memcpy(copy.get(), tokens.data(), count * sizeof(DWORD));
     return vertex ? zep::gl::translateVertexShader(copy.get(), count)
                   : zep::gl::translatePixelShader(copy.get(), count, kAll2D);
 }
@@ -41,7 +46,16 @@ TEST(ShaderTranslate, MalformedStreamsFailWithAReason) {
         {"pixel version given to the vertex translator", true, {kPs11, D3DVS_END()}, SIZE_MAX, "not a vertex"},
         {"vertex version given to the pixel translator", false, {kVs11, D3DVS_END()}, SIZE_MAX, "not a pixel"},
         {"vs.2.0", true, {D3DVS_VERSION(2, 0), D3DVS_END()}, SIZE_MAX, "vs.2.0"},
-        {"ps.1.4", false, {D3DPS_VERSION(1, 4), D3DPS_END()}, SIZE_MAX, "ps.1.4"},
+        {"ps.2.0", false, {D3DPS_VERSION(2, 0), D3DPS_END()}, SIZE_MAX, "ps.2.0"},
+        {"texbem in ps.1.4", false,
+         program(D3DPS_VERSION(1, 4), {{D3DSIO_TEXBEM, dst(D3DSPR_TEMP, 1), src(D3DSPR_TEMP, 0)}}), SIZE_MAX,
+         "not a ps.1.4 instruction"},
+        {"_dz outside texld", false,
+         program(D3DPS_VERSION(1, 4), {{D3DSIO_MOV, dst(D3DSPR_TEMP, 0), src(D3DSPR_TEMP, 1, "", D3DSPSM_DZ)}}),
+         SIZE_MAX, "_dz and _dw"},
+        {"writing t0 in ps.1.4", false,
+         program(D3DPS_VERSION(1, 4), {{D3DSIO_MOV, dst(D3DSPR_TEXTURE, 0), src(D3DSPR_TEMP, 1)}}), SIZE_MAX,
+         "cannot write"},
         {"missing END", true, program(kVs11, {mov}), 4, "no END"},
         {"ends inside an instruction", true, program(kVs11, {mov}), 3, "ends inside 'mov'"},
         {"missing parameter before END", true, {kVs11, D3DSIO_MOV, dst(D3DSPR_TEMP, 0), D3DVS_END()}, SIZE_MAX,
@@ -123,9 +137,13 @@ TEST(ShaderTranslate, MalformedStreamsFailWithAReason) {
     }
 }
 
-TEST(ShaderTranslate, NullTokensFailCleanly) {
+TEST(ShaderTranslate, NullArgumentsAreHandled) {
     EXPECT_FALSE(zep::gl::translateVertexShader(nullptr, 4).ok);
     EXPECT_FALSE(zep::gl::translatePixelShader(nullptr, 4, kAll2D).ok);
+    const Tokens tex = program(kPs11, {{D3DSIO_TEX, dst(D3DSPR_TEXTURE, 0)}});
+    const TranslatedShader noKinds = zep::gl::translatePixelShader(tex.data(), tex.size(), nullptr);
+    ASSERT_TRUE(noKinds.ok) << noKinds.error;
+    EXPECT_NE(noKinds.source.find("uniform sampler2D zSampler0;"), std::string::npos);
 }
 
 TEST(ShaderTranslate, CommentsAndTokensAfterEndAreSkipped) {
@@ -207,7 +225,7 @@ Tokens terrainVertexShader() {
     });
 }
 
-class EffectPrograms : public ::testing::Test {
+class ShaderEffects : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!zep::test::makeHeadlessGlCurrent()) GTEST_SKIP() << "no headless OpenGL 3.3 context";
@@ -221,7 +239,7 @@ Vec4 m4x4(const Vec4& v, const Vec4 rows[4]) {
     return r;
 }
 
-TEST_F(EffectPrograms, WideLinesOffsetTransformAndMapDistance) {
+TEST_F(ShaderEffects, WideLinesOffsetTransformAndMapDistance) {
     const Tokens tokens = wideLineVertexShader();
     const TranslatedShader vs = translateExact(true, tokens, tokens.size());
     ASSERT_TRUE(vs.ok) << vs.error;
@@ -248,13 +266,15 @@ TEST_F(EffectPrograms, WideLinesOffsetTransformAndMapDistance) {
     EXPECT_TRUE(vec4Near(out.tex[0], {2.5f, 1.0f, 1.0f, 1.0f}));
 }
 
-TEST_F(EffectPrograms, TerrainPassesPretransformedVerticesThrough) {
+TEST_F(ShaderEffects, TerrainPassesPretransformedVerticesThrough) {
     const Tokens tokens = terrainVertexShader();
     const TranslatedShader vs = translateExact(true, tokens, tokens.size());
     ASSERT_TRUE(vs.ok) << vs.error;
     const GLuint linked = linkProgram(vs.source, kPartnerFragment);
     EXPECT_NE(linked, 0u);
     glDeleteProgram(linked);
+    const std::string ending = "    zFog = clamp(oFog, 0.0, 1.0);\n}\n";
+    EXPECT_EQ(vs.source.substr(vs.source.size() - ending.size()), ending);
 
     VertexInputs in;
     in.attributes = {{0, {10, 20, 0.5f, 7}}, {1, {0.25f, 0.75f, 0, 1}}, {2, {0.2f, 0.4f, 0.6f, 0.8f}},
@@ -272,7 +292,7 @@ TEST_F(EffectPrograms, TerrainPassesPretransformedVerticesThrough) {
     EXPECT_TRUE(vec4Near(out.tex[2], {0.125f, 0.625f, 1, 1}));
 }
 
-TEST_F(EffectPrograms, BumpLightsTheTextureWithTheNormalMap) {
+TEST_F(ShaderEffects, BumpLightsTheTextureWithTheNormalMap) {
     const Tokens tokens = bumpPixelShader();
     const TranslatedShader ps = translateExact(false, tokens, tokens.size());
     ASSERT_TRUE(ps.ok) << ps.error;
@@ -290,7 +310,7 @@ TEST_F(EffectPrograms, BumpLightsTheTextureWithTheNormalMap) {
     EXPECT_TRUE(vec4Near(out.color, {0.25f + 0.24f, 0.25f + 0.48f, 0.25f + 0.12f, 0.75f}, 1e-4f));
 }
 
-TEST_F(EffectPrograms, WaterPerturbsTwoLookupsByTheBumpMap) {
+TEST_F(ShaderEffects, WaterPerturbsTwoLookupsByTheBumpMap) {
     const Tokens tokens = waterPixelShader();
     const TranslatedShader ps = translateExact(false, tokens, tokens.size());
     ASSERT_TRUE(ps.ok) << ps.error;
@@ -314,7 +334,7 @@ TEST_F(EffectPrograms, WaterPerturbsTwoLookupsByTheBumpMap) {
     EXPECT_TRUE(vec4Near(out.color, {0.4f + 0.1f, 0.2f + 0.3f, 0.8f + 0.1f, 1.0f}, 1e-4f));
 }
 
-TEST_F(EffectPrograms, PixelHalvesLinkWithEveryStageKind) {
+TEST_F(ShaderEffects, PixelHalvesLinkWithEveryStageKind) {
     const Tokens tokens = bumpPixelShader();
     const TextureKind volume[4] = {TextureKind::Volume, TextureKind::Cube, TextureKind::Texture2D,
                                    TextureKind::None};
@@ -322,9 +342,202 @@ TEST_F(EffectPrograms, PixelHalvesLinkWithEveryStageKind) {
     ASSERT_TRUE(ps.ok) << ps.error;
     EXPECT_NE(ps.source.find("uniform sampler3D zSampler0;"), std::string::npos);
     EXPECT_NE(ps.source.find("uniform samplerCube zSampler1;"), std::string::npos);
+    // Callers insert fog and alpha test before the last line.
+    EXPECT_EQ(ps.source.rfind("#version 330 core\n", 0), 0u);
+    const std::string ending = "    zColor = clamp(r0, 0.0, 1.0);\n}\n";
+    EXPECT_EQ(ps.source.substr(ps.source.size() - ending.size()), ending);
     const GLuint linked = linkProgram(kPartnerVertex, ps.source);
     EXPECT_NE(linked, 0u);
     glDeleteProgram(linked);
+}
+
+// Halves of different origin: the effect programs with generated
+// fixed-function halves.
+TEST_F(ShaderEffects, LinkWithFixedFunctionHalves) {
+    zep::gl::FfpVertexKey vertexKey{};
+    vertexKey.hasDiffuse = 1;
+    vertexKey.texStageCount = 4;
+    zep::gl::FfpFragmentKey fragmentKey{};
+    fragmentKey.alphaFunc = D3DCMP_ALWAYS;
+    const std::string ffpVertex = zep::gl::ffpVertexSource(vertexKey);
+    const std::string ffpFragment = zep::gl::ffpFragmentSource(fragmentKey);
+    for (const Tokens& tokens : {bumpPixelShader(), waterPixelShader()}) {
+        const TranslatedShader ps = translateExact(false, tokens, tokens.size());
+        ASSERT_TRUE(ps.ok) << ps.error;
+        const GLuint linked = linkProgram(ffpVertex, ps.source);
+        EXPECT_NE(linked, 0u);
+        glDeleteProgram(linked);
+    }
+    for (const Tokens& tokens : {wideLineVertexShader(), terrainVertexShader()}) {
+        const TranslatedShader vs = translateExact(true, tokens, tokens.size());
+        ASSERT_TRUE(vs.ok) << vs.error;
+        const GLuint linked = linkProgram(vs.source, ffpFragment);
+        EXPECT_NE(linked, 0u);
+        glDeleteProgram(linked);
+    }
+}
+
+// Flat shading: callers put "flat " before the colour lines of both halves.
+TEST_F(ShaderEffects, FlatShadingIsAPrefixOnTheColourLines) {
+    auto flat = [](std::string source, const char* direction) {
+        for (const char* name : {"zDiffuse;", "zSpecular;"}) {
+            const std::string line = std::string("\n") + direction + " vec4 " + name + "\n";
+            const size_t at = source.find(line);
+            if (at != std::string::npos) source.insert(at + 1, "flat ");
+        }
+        return source;
+    };
+    const Tokens vsTokens = terrainVertexShader();
+    const TranslatedShader vs = translateExact(true, vsTokens, vsTokens.size());
+    const Tokens psTokens = bumpPixelShader();
+    const TranslatedShader ps = translateExact(false, psTokens, psTokens.size());
+    ASSERT_TRUE(vs.ok && ps.ok);
+    const std::string flatVs = flat(vs.source, "out"), flatPs = flat(ps.source, "in");
+    EXPECT_NE(flatVs.find("\nflat out vec4 zDiffuse;\nflat out vec4 zSpecular;\n"), std::string::npos);
+    EXPECT_NE(flatPs.find("\nflat in vec4 zDiffuse;\n"), std::string::npos);
+    for (const auto& [vertex, fragment] : {std::pair{flatVs, flatPs}, std::pair{flatVs, flat(kPartnerFragment, "in")},
+                                           std::pair{flat(kPartnerVertex, "out"), flatPs}}) {
+        const GLuint linked = linkProgram(vertex, fragment);
+        EXPECT_NE(linked, 0u);
+        glDeleteProgram(linked);
+    }
+}
+
+TEST(ShaderTranslate, ProgramsDeclareOnlyTheUniformsTheyRead) {
+    struct Expectation {
+        const char* name;
+        bool vertex;
+        Tokens tokens;
+        std::vector<const char*> declared, absent;
+    };
+    const Expectation cases[] = {
+        {"terrain reads def'd constants only", true, terrainVertexShader(), {"zHalfPixel"}, {"zVsConst"}},
+        {"wide lines", true, wideLineVertexShader(), {"zHalfPixel", "zVsConst[96]"}, {"zPsConst"}},
+        {"bump", false, bumpPixelShader(), {"zSampler0", "zSampler1"}, {"zSampler2", "zPsConst", "zBumpEnvMat"}},
+        {"water", false, waterPixelShader(), {"zBumpEnvMat[8]", "zSampler2"}, {"zSampler3", "zBumpLum", "zPsConst"}},
+    };
+    for (const Expectation& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TranslatedShader result = translateExact(c.vertex, c.tokens, c.tokens.size());
+        ASSERT_TRUE(result.ok) << result.error;
+        for (const char* name : c.declared)
+            EXPECT_NE(result.source.find(" " + std::string(name) + ";\n"), std::string::npos) << name;
+        for (const char* name : c.absent) EXPECT_EQ(result.source.find(name), std::string::npos) << name;
+    }
+}
+
+class ShaderCorruption : public ShaderEffects {};
+
+// Every prefix and every single-bit corruption of the effect programs either
+// fails with a reason or gives GLSL that compiles; nothing reads past the
+// end (AddressSanitizer watches the exactly sized copies).
+TEST_F(ShaderCorruption, EffectStreamsFailCleanlyOrCompile) {
+    struct Subject {
+        bool vertex;
+        Tokens tokens;
+    };
+    const Subject subjects[] = {{false, bumpPixelShader()}, {false, waterPixelShader()},
+                                {true, wideLineVertexShader()}, {true, terrainVertexShader()}};
+    std::set<std::string> compiled;
+    int failures = 0;
+    for (const Subject& subject : subjects) {
+        for (size_t count = 0; count < subject.tokens.size(); ++count) {
+            const TranslatedShader prefix = translateExact(subject.vertex, subject.tokens, count);
+            EXPECT_FALSE(prefix.ok) << "a stream cut after " << count << " tokens has no END";
+            EXPECT_FALSE(prefix.error.empty());
+        }
+        for (size_t index = 0; index < subject.tokens.size(); ++index) {
+            for (int bit = 0; bit < 32; ++bit) {
+                Tokens corrupted = subject.tokens;
+                corrupted[index] ^= 1u << bit;
+                const TranslatedShader result = translateExact(subject.vertex, corrupted, corrupted.size());
+                if (!result.ok) {
+                    EXPECT_FALSE(result.error.empty());
+                    ++failures;
+                    continue;
+                }
+                if (!compiled.insert(result.source).second) continue;
+                SCOPED_TRACE("token " + std::to_string(index) + " bit " + std::to_string(bit));
+                glDeleteShader(compileStage(subject.vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, result.source));
+            }
+        }
+    }
+    // Both outcomes must really occur, or the corruption reached nothing.
+    EXPECT_GT(failures, 100);
+    EXPECT_GT(compiled.size(), 100u);
+}
+
+// Random instruction streams built from real opcodes with plausible
+// parameters: whatever the translator accepts must compile.
+TEST_F(ShaderCorruption, RandomInstructionStreamsFailCleanlyOrCompile) {
+    struct Op {
+        DWORD opcode;
+        int sources;
+    };
+    const Op vertexOps[] = {{D3DSIO_MOV, 1},  {D3DSIO_ADD, 2},  {D3DSIO_SUB, 2},  {D3DSIO_MAD, 3},  {D3DSIO_MUL, 2},
+                            {D3DSIO_RCP, 1},  {D3DSIO_RSQ, 1},  {D3DSIO_DP3, 2},  {D3DSIO_DP4, 2},  {D3DSIO_MIN, 2},
+                            {D3DSIO_MAX, 2},  {D3DSIO_SLT, 2},  {D3DSIO_SGE, 2},  {D3DSIO_EXP, 1},  {D3DSIO_LOG, 1},
+                            {D3DSIO_LIT, 1},  {D3DSIO_DST, 2},  {D3DSIO_FRC, 1},  {D3DSIO_M4x4, 2}, {D3DSIO_M4x3, 2},
+                            {D3DSIO_M3x4, 2}, {D3DSIO_M3x3, 2}, {D3DSIO_M3x2, 2}, {D3DSIO_EXPP, 1}, {D3DSIO_LOGP, 1}};
+    const Op pixelOps[] = {{D3DSIO_MOV, 1},          {D3DSIO_ADD, 2},          {D3DSIO_SUB, 2},
+                           {D3DSIO_MAD, 3},          {D3DSIO_MUL, 2},          {D3DSIO_LRP, 3},
+                           {D3DSIO_DP3, 2},          {D3DSIO_DP4, 2},          {D3DSIO_CND, 3},
+                           {D3DSIO_CMP, 3},          {D3DSIO_TEX, 0},          {D3DSIO_TEXCOORD, 0},
+                           {D3DSIO_TEXKILL, 0},      {D3DSIO_TEXBEM, 1},       {D3DSIO_TEXBEML, 1},
+                           {D3DSIO_TEXREG2AR, 1},    {D3DSIO_TEXREG2GB, 1},    {D3DSIO_TEXREG2RGB, 1},
+                           {D3DSIO_TEXM3x2PAD, 1},   {D3DSIO_TEXM3x2TEX, 1},   {D3DSIO_TEXM3x3PAD, 1},
+                           {D3DSIO_TEXM3x3TEX, 1},   {D3DSIO_TEXM3x3SPEC, 2},  {D3DSIO_TEXM3x3VSPEC, 1},
+                           {D3DSIO_TEXM3x3, 1},      {D3DSIO_TEXDP3, 1},       {D3DSIO_TEXDP3TEX, 1},
+                           {D3DSIO_TEXM3x2DEPTH, 1}, {D3DSIO_BEM, 2},          {D3DSIO_TEXDEPTH, 0},
+                           {D3DSIO_PHASE, -1}};
+    std::mt19937 random(20261210u);
+    auto pick = [&](int n) { return static_cast<DWORD>(std::uniform_int_distribution<int>(0, n - 1)(random)); };
+    // Mostly files the role allows, and now and then one it does not.
+    const DWORD vertexDestinations[] = {D3DSPR_TEMP,    D3DSPR_TEMP,      D3DSPR_ADDR, D3DSPR_RASTOUT,
+                                        D3DSPR_ATTROUT, D3DSPR_TEXCRDOUT, D3DSPR_INPUT};
+    const DWORD vertexSources[] = {D3DSPR_TEMP, D3DSPR_INPUT, D3DSPR_CONST, D3DSPR_CONST, D3DSPR_ATTROUT};
+    const DWORD pixelDestinations[] = {D3DSPR_TEMP, D3DSPR_TEMP, D3DSPR_TEXTURE, D3DSPR_CONST};
+    const DWORD pixelSources[] = {D3DSPR_TEMP, D3DSPR_TEXTURE, D3DSPR_TEXTURE, D3DSPR_CONST, D3DSPR_INPUT};
+    std::set<std::string> compiled;
+    int failures = 0;
+    for (int round = 0; round < 6000; ++round) {
+        const bool vertex = round % 2 == 0;
+        const DWORD minor = vertex ? pick(2) : pick(5);
+        Tokens tokens{vertex ? D3DVS_VERSION(1, minor) : D3DPS_VERSION(1, minor)};
+        const int instructions = 1 + static_cast<int>(pick(6));
+        for (int i = 0; i < instructions; ++i) {
+            const Op op = vertex ? vertexOps[pick(std::size(vertexOps))] : pixelOps[pick(std::size(pixelOps))];
+            const bool coissue = !vertex && i > 0 && pick(5) == 0;
+            tokens.push_back(op.opcode | (coissue ? D3DSI_COISSUE : 0u));
+            if (op.sources < 0) continue;
+            const DWORD shift = vertex || pick(3) ? 0u : (pick(2) ? 1u : 0xFu) << D3DSP_DSTSHIFT_SHIFT;
+            const DWORD saturate = !vertex && pick(3) == 0 ? kSat : 0u;
+            const DWORD destination = vertex ? vertexDestinations[pick(std::size(vertexDestinations))]
+                                             : pixelDestinations[pick(std::size(pixelDestinations))];
+            tokens.push_back(0x80000000u | destination | pick(vertex ? 3 : 2) | ((1 + pick(15)) << 16) | shift |
+                             saturate);
+            for (int k = 0; k < op.sources; ++k) {
+                const DWORD modifier = vertex ? (pick(2) ? DWORD{D3DSPSM_NEG} : 0u) : pick(7) << D3DSP_SRCMOD_SHIFT;
+                const DWORD relative = vertex && pick(4) == 0 ? DWORD{D3DVS_ADDRMODE_RELATIVE} : 0u;
+                const DWORD file = vertex ? vertexSources[pick(std::size(vertexSources))]
+                                          : pixelSources[pick(std::size(pixelSources))];
+                tokens.push_back(0x80000000u | file | pick(vertex ? 4 : 3) | (pick(256) << 16) |
+                                 modifier | relative);
+            }
+        }
+        tokens.push_back(D3DVS_END());
+        const TranslatedShader result = translateExact(vertex, tokens, tokens.size());
+        if (!result.ok) {
+            EXPECT_FALSE(result.error.empty());
+            ++failures;
+            continue;
+        }
+        if (!compiled.insert(result.source).second) continue;
+        SCOPED_TRACE("round " + std::to_string(round));
+        glDeleteShader(compileStage(vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, result.source));
+    }
+    EXPECT_GT(failures, 100);
+    EXPECT_GT(compiled.size(), 100u);
 }
 
 }  // namespace

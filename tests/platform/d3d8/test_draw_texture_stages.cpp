@@ -1,0 +1,241 @@
+// The texture stage cascade: every D3DTOP_ colour operation, the argument
+// sources and modifiers, the result register, alpha operations, the alpha
+// test, a missing texture and bump-environment mapping. Each expected colour
+// is Direct3D 8's formula worked out by hand from the inputs in the row
+// (0x80 = 0.502, 0x40 = 0.251, 0xC0 = 0.753).
+#include "test_draw_support.h"
+
+namespace {
+
+using zep::test::colorNear;
+using zep::test::floatBits;
+using zep::test::Image;
+using zep::test::kScreenFvf;
+using zep::test::screenQuad;
+
+struct StageSetup {
+    DWORD colorOp = D3DTOP_DISABLE;
+    DWORD colorArg1 = D3DTA_TEXTURE, colorArg2 = D3DTA_CURRENT, colorArg0 = D3DTA_CURRENT;
+    DWORD alphaOp = D3DTOP_SELECTARG1;
+    DWORD alphaArg1 = D3DTA_DIFFUSE, alphaArg2 = D3DTA_CURRENT, alphaArg0 = D3DTA_CURRENT;
+    DWORD result = D3DTA_CURRENT;
+};
+
+struct OpCase {
+    const char* name;
+    StageSetup stage0;
+    StageSetup stage1;  // DISABLE unless the case chains
+    DWORD texel;        // stage 0's texture, one colour
+    DWORD diffuse;
+    DWORD specular;
+    DWORD factor;       // D3DRS_TEXTUREFACTOR
+    DWORD expected;     // RGB of the result
+};
+
+StageSetup color(DWORD op, DWORD arg1, DWORD arg2 = D3DTA_CURRENT, DWORD arg0 = D3DTA_CURRENT) {
+    StageSetup s;
+    s.colorOp = op;
+    s.colorArg1 = arg1;
+    s.colorArg2 = arg2;
+    s.colorArg0 = arg0;
+    return s;
+}
+
+// Stage 0 computes an alpha; stage 1 shows it as grey through ALPHAREPLICATE.
+StageSetup alpha(DWORD op, DWORD arg1, DWORD arg2 = D3DTA_CURRENT, DWORD arg0 = D3DTA_CURRENT) {
+    StageSetup s = color(D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
+    s.alphaOp = op;
+    s.alphaArg1 = arg1;
+    s.alphaArg2 = arg2;
+    s.alphaArg0 = arg0;
+    return s;
+}
+const StageSetup kShowAlpha = color(D3DTOP_SELECTARG1, D3DTA_CURRENT | D3DTA_ALPHAREPLICATE);
+const StageSetup kOff{};
+
+const OpCase kCases[] = {
+    // name, stage 0, stage 1, texel, diffuse, specular, factor, expected
+    {"SELECTARG1 texture", color(D3DTOP_SELECTARG1, D3DTA_TEXTURE), kOff, 0xFFFF0000, 0xFF00FF00, 0, 0, 0xFF0000},
+    {"SELECTARG2 diffuse", color(D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFFFF0000, 0xFF00FF00, 0, 0, 0x00FF00},
+    {"MODULATE", color(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFFFFFF00, 0xFF00FFFF, 0, 0, 0x00FF00},
+    // 2 * 1 * 0.502 = 1.004, 2 * 0.502 * 0.502 = 0.504
+    {"MODULATE2X", color(D3DTOP_MODULATE2X, D3DTA_TEXTURE, D3DTA_TFACTOR), kOff, 0xFFFF8000, 0xFF000000, 0, 0xFF808080, 0xFF8100},
+    // 4 * 0.251 = 1.004
+    {"MODULATE4X", color(D3DTOP_MODULATE4X, D3DTA_TEXTURE, D3DTA_TFACTOR), kOff, 0xFF404040, 0, 0, 0xFFFFFF00, 0xFFFF00},
+    // 0.502 + 0.502 clamps to 1
+    {"ADD", color(D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFF800000, 0xFF80FF00, 0, 0, 0xFFFF00},
+    // r 0.502 + 0.502 - 0.5 = 0.504, g 0.502 + 1 - 0.5 = 1, b 0.502 - 0.5 = 0.002
+    {"ADDSIGNED", color(D3DTOP_ADDSIGNED, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFF808080, 0xFF80FF00, 0, 0, 0x81FF00},
+    // twice the above: r 1.008, b 0.004
+    {"ADDSIGNED2X", color(D3DTOP_ADDSIGNED2X, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFF808080, 0xFF80FF00, 0, 0, 0xFFFF01},
+    {"SUBTRACT", color(D3DTOP_SUBTRACT, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFFFFFF00, 0xFF00FF00, 0, 0, 0xFF0000},
+    // r 0.502 + 0.502 - 0.252 = 0.752, g 0.502
+    {"ADDSMOOTH", color(D3DTOP_ADDSMOOTH, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFF808000, 0xFF800000, 0, 0, 0xC08000},
+    // diffuse alpha 0.502: r 1 * 0.502, b 1 * 0.498
+    {"BLENDDIFFUSEALPHA", color(D3DTOP_BLENDDIFFUSEALPHA, D3DTA_TEXTURE, D3DTA_TFACTOR), kOff, 0xFFFF0000, 0x80000000, 0, 0xFF0000FF, 0x80007F},
+    // texture alpha 0.251: r 0.251, b 0.749
+    {"BLENDTEXTUREALPHA", color(D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0x40FF0000, 0xFF0000FF, 0, 0, 0x4000BF},
+    // factor alpha 0.753: r 0.753, b 0.247
+    {"BLENDFACTORALPHA", color(D3DTOP_BLENDFACTORALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFFFF0000, 0xFF0000FF, 0, 0xC0000000, 0xC0003F},
+    // premultiplied: r 1 + 0, b 0 + 1 * 0.749
+    {"BLENDTEXTUREALPHAPM", color(D3DTOP_BLENDTEXTUREALPHAPM, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0x40FF0000, 0xFF0000FF, 0, 0, 0xFF00BF},
+    // stage 0 leaves alpha 0.251 (the factor's) in CURRENT; stage 1 blends by it
+    {"BLENDCURRENTALPHA", alpha(D3DTOP_SELECTARG1, D3DTA_TFACTOR),
+     color(D3DTOP_BLENDCURRENTALPHA, D3DTA_TFACTOR | D3DTA_COMPLEMENT, D3DTA_DIFFUSE), 0, 0xFF0000FF, 0, 0x4000FFFF, 0x4000BF},
+    // r 0.502 + 0.502 * 0, g 0 + 0.502 * 1
+    {"MODULATEALPHA_ADDCOLOR", color(D3DTOP_MODULATEALPHA_ADDCOLOR, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0x80800000, 0xFF00FF00, 0, 0, 0x808000},
+    // r 1 * 0.502 + 0.251, g 0.502 * 0.502 + 0.251, b 0 + 0.251
+    {"MODULATECOLOR_ADDALPHA", color(D3DTOP_MODULATECOLOR_ADDALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0x40FF8000, 0xFF808080, 0, 0, 0xC08040},
+    // r 0.749 * 0 + 0.502, g 0.749 * 1 + 0
+    {"MODULATEINVALPHA_ADDCOLOR", color(D3DTOP_MODULATEINVALPHA_ADDCOLOR, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0x40800000, 0xFF00FF00, 0, 0, 0x80BF00},
+    // r 0 * 0.502 + 0.251, g and b 1 * 0.502 + 0.251
+    {"MODULATEINVCOLOR_ADDALPHA", color(D3DTOP_MODULATEINVCOLOR_ADDALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0x40FF0000, 0xFF808080, 0, 0, 0x40C0C0},
+    // (1, 0.004, 0.004) . (1, 0.004, 0.004) = 1 in all channels
+    {"DOTPRODUCT3", color(D3DTOP_DOTPRODUCT3, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFFFF8080, 0xFFFF8080, 0, 0, 0xFFFFFF},
+    // (1, 0.004, 0.004) . (0.004, 1, 0.004) = 0.008
+    {"DOTPRODUCT3 orthogonal", color(D3DTOP_DOTPRODUCT3, D3DTA_TEXTURE, D3DTA_DIFFUSE), kOff, 0xFFFF8080, 0xFF80FF80, 0, 0, 0x020202},
+    // r 0.251 + 0.502 * 0.502 = 0.503, g 0 + 0.502 * 1
+    {"MULTIPLYADD", color(D3DTOP_MULTIPLYADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_TFACTOR), kOff, 0xFF808080, 0xFF80FF00, 0, 0xFF400000, 0x808000},
+    // 0.753 * red + 0.247 * blue
+    {"LERP", color(D3DTOP_LERP, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_TFACTOR), kOff, 0xFFFF0000, 0xFF0000FF, 0, 0xFFC0C0C0, 0xC0003F},
+    {"COMPLEMENT", color(D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_COMPLEMENT), kOff, 0xFFFF8000, 0, 0, 0, 0x007FFF},
+    {"ALPHAREPLICATE", color(D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE), kOff, 0x80FF0000, 0, 0, 0, 0x808080},
+    {"TFACTOR", color(D3DTOP_SELECTARG1, D3DTA_TFACTOR), kOff, 0xFFFF0000, 0, 0, 0xFF00FFFF, 0x00FFFF},
+    {"SPECULAR", color(D3DTOP_SELECTARG1, D3DTA_SPECULAR), kOff, 0xFFFF0000, 0, 0xFFFF00FF, 0, 0xFF00FF},
+    {"CURRENT chains", color(D3DTOP_SELECTARG1, D3DTA_TEXTURE), color(D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_DIFFUSE), 0xFFFFFF00, 0xFF00FFFF, 0, 0, 0x00FF00},
+    // stage 0 writes TEMP and leaves CURRENT as diffuse; stage 1: diffuse - temp
+    {"RESULTARG TEMP",
+     [] { StageSetup s = color(D3DTOP_SELECTARG1, D3DTA_TEXTURE); s.result = D3DTA_TEMP; return s; }(),
+     color(D3DTOP_SUBTRACT, D3DTA_CURRENT, D3DTA_TEMP), 0xFF00FF00, 0xFFFFFF00, 0, 0, 0xFF0000},
+    // alpha operations, shown as grey: 0.502 * 0.502, 0.251 + 0.502, 1 - 0.251
+    {"alpha MODULATE", alpha(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE), kShowAlpha, 0x80000000, 0x80000000, 0, 0, 0x404040},
+    {"alpha ADD", alpha(D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE), kShowAlpha, 0x40000000, 0x80000000, 0, 0, 0xC0C0C0},
+    {"alpha COMPLEMENT", alpha(D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_COMPLEMENT), kShowAlpha, 0x40000000, 0, 0, 0, 0xBFBFBF},
+    // DOTPRODUCT3 as colour op writes alpha too, whatever the alpha op
+    {"alpha from DOTPRODUCT3",
+     [] { StageSetup s = color(D3DTOP_DOTPRODUCT3, D3DTA_TEXTURE, D3DTA_DIFFUSE); s.alphaArg1 = D3DTA_TFACTOR; return s; }(),
+     kShowAlpha, 0xFFFF8080, 0xFFFF8080, 0, 0x00000000, 0xFFFFFF},
+};
+
+class DrawTextureStages : public zep::test::DrawTest {
+protected:
+    void apply(DWORD stage, const StageSetup& s) {
+        d3d->SetTextureStageState(stage, D3DTSS_COLOROP, s.colorOp);
+        d3d->SetTextureStageState(stage, D3DTSS_COLORARG1, s.colorArg1);
+        d3d->SetTextureStageState(stage, D3DTSS_COLORARG2, s.colorArg2);
+        d3d->SetTextureStageState(stage, D3DTSS_COLORARG0, s.colorArg0);
+        d3d->SetTextureStageState(stage, D3DTSS_ALPHAOP, s.colorOp == D3DTOP_DISABLE ? DWORD(D3DTOP_DISABLE) : s.alphaOp);
+        d3d->SetTextureStageState(stage, D3DTSS_ALPHAARG1, s.alphaArg1);
+        d3d->SetTextureStageState(stage, D3DTSS_ALPHAARG2, s.alphaArg2);
+        d3d->SetTextureStageState(stage, D3DTSS_ALPHAARG0, s.alphaArg0);
+        d3d->SetTextureStageState(stage, D3DTSS_RESULTARG, s.result);
+    }
+};
+
+TEST_F(DrawTextureStages, EveryOperationAndArgumentFollowsItsFormula) {
+    for (const OpCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        IDirect3DTexture8* texture = makeTexture(4, 4, {c.texel});
+        d3d->SetTexture(0, texture);
+        apply(0, c.stage0);
+        apply(1, c.stage1);
+        d3d->SetRenderState(D3DRS_TEXTUREFACTOR, c.factor);
+        d3d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        ASSERT_EQ(drawStrip(screenQuad(0, 0, 64, 64, 0.5f, c.diffuse, c.specular), kScreenFvf), D3D_OK);
+        EXPECT_TRUE(colorNear(read().at(32, 32), 0xFF000000 | c.expected, 3));
+    }
+    d3d->SetTexture(0, nullptr);
+}
+
+TEST_F(DrawTextureStages, StageWithoutTextureSamplesOpaqueWhite) {
+    d3d->SetTexture(0, nullptr);
+    apply(0, color(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE));
+    ASSERT_EQ(drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0xFF00FF80), kScreenFvf), D3D_OK);
+    EXPECT_TRUE(colorNear(read().at(32, 32), 0xFF00FF80));
+}
+
+TEST_F(DrawTextureStages, SpecularIsAddedWhenEnabled) {
+    apply(0, color(D3DTOP_SELECTARG1, D3DTA_DIFFUSE));
+    for (DWORD enable : {FALSE, TRUE}) {
+        d3d->SetRenderState(D3DRS_SPECULARENABLE, enable);
+        ASSERT_EQ(drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0xFF800000, 0xFF80FF00), kScreenFvf), D3D_OK);
+        EXPECT_TRUE(colorNear(read().at(32, 32), enable ? 0xFFFFFF00 : 0xFF800000)) << enable;
+    }
+}
+
+TEST_F(DrawTextureStages, AlphaTestComparesEightBitAlphaWithTheReference) {
+    struct Case {
+        DWORD func;
+        DWORD ref;
+        bool drawn;  // vertex alpha is 0x80
+    };
+    const Case cases[] = {
+        {D3DCMP_NEVER, 0, false},           {D3DCMP_LESS, 0x81, true},       {D3DCMP_LESS, 0x80, false},
+        {D3DCMP_EQUAL, 0x80, true},         {D3DCMP_EQUAL, 0x7F, false},     {D3DCMP_LESSEQUAL, 0x80, true},
+        {D3DCMP_LESSEQUAL, 0x7F, false},    {D3DCMP_GREATER, 0x7F, true},    {D3DCMP_GREATER, 0x80, false},
+        {D3DCMP_NOTEQUAL, 0x80, false},     {D3DCMP_NOTEQUAL, 0x81, true},   {D3DCMP_GREATEREQUAL, 0x80, true},
+        {D3DCMP_GREATEREQUAL, 0x81, false}, {D3DCMP_ALWAYS, 0xFF, true},
+    };
+    apply(0, alpha(D3DTOP_SELECTARG1, D3DTA_DIFFUSE));
+    d3d->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "func " << c.func << " ref " << c.ref);
+        d3d->SetRenderState(D3DRS_ALPHAFUNC, c.func);
+        d3d->SetRenderState(D3DRS_ALPHAREF, c.ref);
+        d3d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        ASSERT_EQ(drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0x80FFFFFF), kScreenFvf), D3D_OK);
+        EXPECT_TRUE(colorNear(read().at(32, 32), c.drawn ? 0xFFFFFFFF : 0xFF000000));
+    }
+    d3d->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+}
+
+TEST_F(DrawTextureStages, BumpEnvironmentMapOffsetsTheNextStage) {
+    // Stage 0: a signed bump texel (du, dv) = (0.5, 0) through the matrix
+    // [[1, 0], [0, 1]] moves stage 1's u from 0.25 to 0.75: the right texel
+    // of a 2x1 red | green texture. Luminance: l = 0.5 (W), scale 1,
+    // offset 0 halves the sampled green.
+    IDirect3DTexture8* bump = nullptr;
+    if (FAILED(d3d->CreateTexture(1, 1, 1, 0, D3DFMT_Q8W8V8U8, D3DPOOL_MANAGED, &bump)))
+        GTEST_SKIP() << "no D3DFMT_Q8W8V8U8 textures";
+    textures.push_back(bump);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(bump->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    const DWORD texel = (0x7Fu << 24) | (0x40u << 16) | (0x00u << 8) | 0x40u;  // Q 1, W 0.5, V 0, U 0.5
+    std::memcpy(locked.pBits, &texel, 4);
+    bump->UnlockRect(0);
+    IDirect3DTexture8* environment = makeTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
+    samplePoint(0);
+    samplePoint(1);
+    d3d->SetTexture(0, bump);
+    d3d->SetTexture(1, environment);
+    d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, floatBits(1.0f));
+    d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT01, floatBits(0.0f));
+    d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT10, floatBits(0.0f));
+    d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, floatBits(1.0f));
+    d3d->SetTextureStageState(0, D3DTSS_BUMPENVLSCALE, floatBits(1.0f));
+    d3d->SetTextureStageState(0, D3DTSS_BUMPENVLOFFSET, floatBits(0.0f));
+    d3d->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+    apply(1, color(D3DTOP_SELECTARG1, D3DTA_TEXTURE));
+    // u = 0.25 everywhere: all four vertices carry the same coordinate.
+    auto quad = screenQuad(0, 0, 64, 64, 0.5f, 0xFFFFFFFF);
+    for (auto& v : quad) {
+        v.u = 0.25f;
+        v.v = 0.5f;
+    }
+    struct Case {
+        DWORD op;
+        DWORD expected;
+    };
+    for (const Case& c : {Case{D3DTOP_SELECTARG1, 0xFFFF0000},  // no bump stage: u stays 0.25
+                          Case{D3DTOP_BUMPENVMAP, 0xFF00FF00}, Case{D3DTOP_BUMPENVMAPLUMINANCE, 0xFF008000}}) {
+        SCOPED_TRACE(testing::Message() << "op " << c.op);
+        apply(0, color(c.op, D3DTA_TEXTURE));
+        if (c.op == D3DTOP_SELECTARG1) apply(0, color(D3DTOP_SELECTARG1, D3DTA_DIFFUSE));
+        ASSERT_EQ(drawStrip(quad, kScreenFvf), D3D_OK);
+        EXPECT_TRUE(colorNear(read().at(32, 32), c.expected, 3));
+    }
+    d3d->SetTexture(0, nullptr);
+    d3d->SetTexture(1, nullptr);
+}
+
+}  // namespace
