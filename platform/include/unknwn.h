@@ -1,9 +1,8 @@
 /* COM's base interface for the Linux build.
  *
  * DirectInput and DirectDraw objects are reference-counted COM objects like
- * the Direct3D ones. IUnknown is declared here and in <d3d8.h> under the
- * same guards with the same text, so the headers can be included alone or
- * together, in any order. C++ only: COM interfaces are C++ classes here. */
+ * the Direct3D ones; <d3d8.h>, <dinput.h> and <ddraw.h> all take IUnknown
+ * from here. C++ only: COM interfaces are C++ classes here. */
 #ifndef ZEP_PLATFORM_UNKNWN_H
 #define ZEP_PLATFORM_UNKNWN_H
 
