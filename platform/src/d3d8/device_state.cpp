@@ -200,6 +200,16 @@ void unbindChild(IDirect3DIndexBuffer8* buffer) {
     if (buffer) static_cast<IndexBuffer*>(buffer)->unbind();
 }
 
+void unbindAfterUp(Device& device, bool indices) {
+    PipelineState& state = mutablePipelineState(device);
+    unbindChild(state.streams[0].buffer);
+    state.streams[0] = StreamBinding{nullptr, 0};
+    if (!indices) return;
+    unbindChild(state.indices);
+    state.indices = nullptr;
+    state.baseVertexIndex = 0;
+}
+
 void Device::bindTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
     IDirect3DBaseTexture8*& slot = state_.textures[stage];
     if (slot == texture) return;

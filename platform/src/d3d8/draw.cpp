@@ -8,7 +8,6 @@
 // buffers that only grow.
 #include "d3d8/draw_interface.h"
 #include "d3d8/program_cache.h"
-#include "d3d8/resources.h"
 
 #include <climits>
 #include <cstring>
@@ -385,19 +384,6 @@ HRESULT draw(Device& device, const DrawCall& call) {
 
 GLenum indexTypeOf(D3DFORMAT format) { return format == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT; }
 GLsizeiptr indexSizeOf(D3DFORMAT format) { return format == D3DFMT_INDEX32 ? 4 : 2; }
-
-// Direct3D 8 leaves stream 0 (and, after the indexed form, the indices)
-// unset after a UP draw.
-void unbindAfterUp(Device& device, bool indices) {
-    PipelineState& state = mutablePipelineState(device);
-    if (IDirect3DVertexBuffer8* buffer = state.streams[0].buffer) static_cast<VertexBuffer*>(buffer)->unbind();
-    state.streams[0] = StreamBinding{nullptr, 0};
-    if (indices) {
-        if (IDirect3DIndexBuffer8* buffer = state.indices) static_cast<IndexBuffer*>(buffer)->unbind();
-        state.indices = nullptr;
-        state.baseVertexIndex = 0;
-    }
-}
 
 }  // namespace
 

@@ -56,6 +56,10 @@ const std::vector<DWORD>* findPixelShader(const Device& device, DWORD handle);  
 // The draw path's caches for this device (created with the device).
 DrawCache& drawCache(Device& device);
 
+// Direct3D 8 leaves stream 0 (and, after the indexed form, the indices)
+// unset after a UP draw; the device lets go of those buffers.
+void unbindAfterUp(Device& device, bool indices);
+
 // ---- Implemented by the draw path -------------------------------------------
 
 DrawCache* createDrawCache();
