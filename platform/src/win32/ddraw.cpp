@@ -2,11 +2,12 @@
 
 #include <ddraw.h>
 
+#include "win32/com_object.h"
+
 #include <SDL.h>
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
 
-#include <atomic>
 #include <cstddef>
 #include <cstring>
 
@@ -81,24 +82,8 @@ void fillCaps(DDCAPS* caps, bool hardware) {
     caps->ddsOldCaps.dwCaps = caps->ddsCaps.dwCaps;
 }
 
-class DirectDraw final : public IDirectDraw7 {
+class DirectDraw final : public zep::win32::ComObject<IDirectDraw7, IID_IDirectDraw7> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDirectDraw7)) {
-            AddRef();
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE GetCaps(LPDDCAPS driverCaps, LPDDCAPS emulationCaps) override {
         if (!driverCaps && !emulationCaps) return DDERR_INVALIDPARAMS;
@@ -149,7 +134,6 @@ public:
     HRESULT STDMETHODCALLTYPE EvaluateMode(DWORD, DWORD*) override { return DDERR_UNSUPPORTED; }
 
 private:
-    std::atomic<ULONG> references_{1};
 };
 
 bool isDisplayDevice(const GUID* device) {

@@ -7,6 +7,7 @@
 
 #include <dinput.h>
 
+#include "win32/com_object.h"
 #include "win32/keys.h"
 #include "win32/sdl_video.h"
 #include "win32/window_handle.h"
@@ -34,27 +35,11 @@ constexpr std::array<DIOBJECTDATAFORMAT, kKeyboardStateSize> keyboardObjects() {
 
 std::array<DIOBJECTDATAFORMAT, kKeyboardStateSize> keyboardObjectTable = keyboardObjects();
 
-class Keyboard final : public IDirectInputDevice8A {
+class Keyboard final : public zep::win32::ComObject<IDirectInputDevice8A, IID_IDirectInputDevice8A> {
 public:
     Keyboard() { SDL_AddEventWatch(&Keyboard::watchEvent, this); }
     ~Keyboard() { SDL_DelEventWatch(&Keyboard::watchEvent, this); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDirectInputDevice8A)) {
-            AddRef();
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE SetDataFormat(LPCDIDATAFORMAT format) override {
         if (acquired_) return DIERR_ACQUIRED;
@@ -168,7 +153,6 @@ private:
         return focus && focus == windowFromHandle(window_);
     }
 
-    std::atomic<ULONG> references_{1};
     bool formatSet_ = false;
     bool acquired_ = false;
     bool foreground_ = false;
@@ -176,24 +160,8 @@ private:
     std::array<std::atomic<uint8_t>, kKeyboardStateSize> watched_{};
 };
 
-class DirectInput final : public IDirectInput8A {
+class DirectInput final : public zep::win32::ComObject<IDirectInput8A, IID_IDirectInput8A> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDirectInput8A)) {
-            AddRef();
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     // The system keyboard is the only device; the mouse comes as window
     // messages instead.
@@ -224,7 +192,6 @@ public:
     HRESULT STDMETHODCALLTYPE ConfigureDevices(LPDICONFIGUREDEVICESCALLBACK, DICONFIGUREDEVICESPARAMSA*, DWORD, LPVOID) override { return DIERR_UNSUPPORTED; }
 
 private:
-    std::atomic<ULONG> references_{1};
 };
 
 }  // namespace
