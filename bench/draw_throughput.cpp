@@ -451,6 +451,20 @@ struct RuntimeSide {
     }
 };
 
+// The timed part, the same for both sides: settings.frames frames after the
+// warm-up, the clock stopped only once the GL work is done, then the image.
+template <class Side>
+Result timeFrames(Side& side, const Scene& scene, const Settings& settings, int frame, Result result) {
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < settings.frames; ++i, ++frame) side.drawFrame(scene, frame);
+    side.wait();
+    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.frames = settings.frames;
+    result.image = side.readImage();
+    result.ok = true;
+    return result;
+}
+
 Result runRuntime(const Scene& scene, const Settings& settings) {
     Result result;
     RuntimeSide side;
@@ -463,14 +477,7 @@ Result runRuntime(const Scene& scene, const Settings& settings) {
             return result;
         }
     side.wait();
-    const Clock::time_point start = Clock::now();
-    for (int i = 0; i < settings.frames; ++i, ++frame) side.drawFrame(scene, frame);
-    side.wait();
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    result.frames = settings.frames;
-    result.image = side.readImage();
-    result.ok = true;
-    return result;
+    return timeFrames(side, scene, settings, frame, result);
 }
 
 // ---- Side 2: raw OpenGL ---------------------------------------------------------------------
@@ -719,14 +726,7 @@ Result runRaw(const Scene& scene, const Settings& settings) {
         result.failure = "a GL call failed while drawing";
         return result;
     }
-    const Clock::time_point start = Clock::now();
-    for (int i = 0; i < settings.frames; ++i, ++frame) side.drawFrame(scene, frame);
-    side.wait();
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    result.frames = settings.frames;
-    result.image = side.readImage();
-    result.ok = true;
-    return result;
+    return timeFrames(side, scene, settings, frame, result);
 }
 
 // ---- Report -----------------------------------------------------------------------------------
