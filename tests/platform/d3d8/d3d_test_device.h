@@ -20,6 +20,8 @@
 
 #include <d3d8.h>
 
+#include "visual_image.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -40,66 +42,10 @@ struct TestDeviceOptions {
     DWORD behaviour = D3DCREATE_HARDWARE_VERTEXPROCESSING;
 };
 
-// A read-back image, rows top to bottom as in Direct3D surfaces.
-struct Image {
-    UINT width = 0;
-    UINT height = 0;
-    std::vector<D3DCOLOR> pixels;
-
-    D3DCOLOR at(UINT x, UINT y) const { return x < width && y < height ? pixels[y * width + x] : 0u; }
-};
-
-// One texel of a surface format as D3DCOLOR; channels of fewer bits are
-// widened by repeating their high bits, so full on stays full on.
-inline D3DCOLOR colorFromTexel(D3DFORMAT format, const BYTE* texel) {
-    auto widen = [](DWORD value, int bits) -> DWORD {
-        if (bits == 0) return 0xFF;
-        DWORD v = value << (8 - bits);
-        for (int filled = bits; filled < 8; filled += bits) v |= v >> bits;
-        return v & 0xFF;
-    };
-    DWORD v32 = 0;
-    WORD v16 = 0;
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-        std::memcpy(&v32, texel, 4);
-        return v32;
-    case D3DFMT_X8R8G8B8:
-        std::memcpy(&v32, texel, 4);
-        return v32 | 0xFF000000u;
-    case D3DFMT_R8G8B8:
-        return 0xFF000000u | (DWORD(texel[2]) << 16) | (DWORD(texel[1]) << 8) | texel[0];
-    case D3DFMT_R5G6B5:
-        std::memcpy(&v16, texel, 2);
-        return 0xFF000000u | (widen(v16 >> 11, 5) << 16) | (widen((v16 >> 5) & 0x3F, 6) << 8) | widen(v16 & 0x1F, 5);
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5: {
-        std::memcpy(&v16, texel, 2);
-        DWORD a = format == D3DFMT_A1R5G5B5 ? ((v16 & 0x8000) ? 0xFFu : 0u) : 0xFFu;
-        return (a << 24) | (widen((v16 >> 10) & 0x1F, 5) << 16) | (widen((v16 >> 5) & 0x1F, 5) << 8) |
-               widen(v16 & 0x1F, 5);
-    }
-    case D3DFMT_A4R4G4B4:
-        std::memcpy(&v16, texel, 2);
-        return (widen(v16 >> 12, 4) << 24) | (widen((v16 >> 8) & 0xF, 4) << 16) | (widen((v16 >> 4) & 0xF, 4) << 8) |
-               widen(v16 & 0xF, 4);
-    default:
-        return 0;
-    }
-}
-
-inline UINT bytesPerTexel(D3DFORMAT format) {
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: return 4;
-    case D3DFMT_R8G8B8: return 3;
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4: return 2;
-    default: return 0;
-    }
-}
+// Read-back images and texel conversion are shared with the visual cases.
+using zep::visual::bytesPerTexel;
+using zep::visual::colorFromTexel;
+using zep::visual::Image;
 
 // Within `tolerance` on every channel (alpha too, unless ignoreAlpha).
 inline ::testing::AssertionResult colorNear(D3DCOLOR actual, D3DCOLOR expected, int tolerance = 2,
@@ -172,39 +118,9 @@ public:
     // Any colour surface the device can copy from (back buffer, render
     // target, render-target texture level, image surface), as D3DCOLOR.
     Image readSurface(IDirect3DSurface8* surface) const {
-        Image image;
-        D3DSURFACE_DESC desc{};
-        if (!surface || FAILED(surface->GetDesc(&desc)) || bytesPerTexel(desc.Format) == 0) {
-            ADD_FAILURE() << "readSurface: no readable colour surface";
-            return image;
-        }
-        IDirect3DSurface8* copy = nullptr;
-        if (FAILED(device_->CreateImageSurface(desc.Width, desc.Height, desc.Format, &copy))) {
-            ADD_FAILURE() << "readSurface: CreateImageSurface failed";
-            return image;
-        }
-        if (FAILED(device_->CopyRects(surface, nullptr, 0, copy, nullptr))) {
-            ADD_FAILURE() << "readSurface: CopyRects failed";
-            copy->Release();
-            return image;
-        }
-        D3DLOCKED_RECT locked{};
-        if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-            ADD_FAILURE() << "readSurface: LockRect failed";
-            copy->Release();
-            return image;
-        }
-        image.width = desc.Width;
-        image.height = desc.Height;
-        image.pixels.resize(size_t(desc.Width) * desc.Height);
-        const UINT texelBytes = bytesPerTexel(desc.Format);
-        for (UINT y = 0; y < desc.Height; ++y) {
-            const BYTE* row = static_cast<const BYTE*>(locked.pBits) + size_t(y) * locked.Pitch;
-            for (UINT x = 0; x < desc.Width; ++x)
-                image.pixels[size_t(y) * desc.Width + x] = colorFromTexel(desc.Format, row + x * texelBytes);
-        }
-        copy->UnlockRect();
-        copy->Release();
+        std::string error;
+        Image image = zep::visual::readSurface(device_, surface, &error);
+        if (!error.empty()) ADD_FAILURE() << error;
         return image;
     }
 

@@ -3,15 +3,14 @@
 // test, a missing texture and bump-environment mapping. Each expected colour
 // is Direct3D 8's formula worked out by hand from the inputs in the row
 // (0x80 = 0.502, 0x40 = 0.251, 0xC0 = 0.753).
-#include "test_draw_support.h"
+#include "visual_case.h"
 
 namespace {
 
-using zep::test::colorNear;
-using zep::test::floatBits;
-using zep::test::Image;
-using zep::test::kScreenFvf;
-using zep::test::screenQuad;
+using zep::visual::Context;
+using zep::visual::floatBits;
+using zep::visual::kScreenFvf;
+using zep::visual::screenQuad;
 
 struct StageSetup {
     DWORD colorOp = D3DTOP_DISABLE;
@@ -117,125 +116,129 @@ const OpCase kCases[] = {
      kShowAlpha, 0xFFFF8080, 0xFFFF8080, 0, 0x00000000, 0xFFFFFF},
 };
 
-class DrawTextureStages : public zep::test::DrawTest {
-protected:
-    void apply(DWORD stage, const StageSetup& s) {
-        d3d->SetTextureStageState(stage, D3DTSS_COLOROP, s.colorOp);
-        d3d->SetTextureStageState(stage, D3DTSS_COLORARG1, s.colorArg1);
-        d3d->SetTextureStageState(stage, D3DTSS_COLORARG2, s.colorArg2);
-        d3d->SetTextureStageState(stage, D3DTSS_COLORARG0, s.colorArg0);
-        d3d->SetTextureStageState(stage, D3DTSS_ALPHAOP, s.colorOp == D3DTOP_DISABLE ? DWORD(D3DTOP_DISABLE) : s.alphaOp);
-        d3d->SetTextureStageState(stage, D3DTSS_ALPHAARG1, s.alphaArg1);
-        d3d->SetTextureStageState(stage, D3DTSS_ALPHAARG2, s.alphaArg2);
-        d3d->SetTextureStageState(stage, D3DTSS_ALPHAARG0, s.alphaArg0);
-        d3d->SetTextureStageState(stage, D3DTSS_RESULTARG, s.result);
-    }
-};
-
-TEST_F(DrawTextureStages, EveryOperationAndArgumentFollowsItsFormula) {
-    for (const OpCase& c : kCases) {
-        SCOPED_TRACE(c.name);
-        IDirect3DTexture8* texture = makeTexture(4, 4, {c.texel});
-        d3d->SetTexture(0, texture);
-        apply(0, c.stage0);
-        apply(1, c.stage1);
-        d3d->SetRenderState(D3DRS_TEXTUREFACTOR, c.factor);
-        d3d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        ASSERT_EQ(drawStrip(screenQuad(0, 0, 64, 64, 0.5f, c.diffuse, c.specular), kScreenFvf), D3D_OK);
-        EXPECT_TRUE(colorNear(read().at(32, 32), 0xFF000000 | c.expected, 3));
-    }
-    d3d->SetTexture(0, nullptr);
-}
-
-TEST_F(DrawTextureStages, StageWithoutTextureSamplesOpaqueWhite) {
-    d3d->SetTexture(0, nullptr);
-    apply(0, color(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE));
-    ASSERT_EQ(drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0xFF00FF80), kScreenFvf), D3D_OK);
-    EXPECT_TRUE(colorNear(read().at(32, 32), 0xFF00FF80));
-}
-
-TEST_F(DrawTextureStages, SpecularIsAddedWhenEnabled) {
-    apply(0, color(D3DTOP_SELECTARG1, D3DTA_DIFFUSE));
-    for (DWORD enable : {FALSE, TRUE}) {
-        d3d->SetRenderState(D3DRS_SPECULARENABLE, enable);
-        ASSERT_EQ(drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0xFF800000, 0xFF80FF00), kScreenFvf), D3D_OK);
-        EXPECT_TRUE(colorNear(read().at(32, 32), enable ? 0xFFFFFF00 : 0xFF800000)) << enable;
-    }
-}
-
-TEST_F(DrawTextureStages, AlphaTestComparesEightBitAlphaWithTheReference) {
-    struct Case {
-        DWORD func;
-        DWORD ref;
-        bool drawn;  // vertex alpha is 0x80
-    };
-    const Case cases[] = {
-        {D3DCMP_NEVER, 0, false},           {D3DCMP_LESS, 0x81, true},       {D3DCMP_LESS, 0x80, false},
-        {D3DCMP_EQUAL, 0x80, true},         {D3DCMP_EQUAL, 0x7F, false},     {D3DCMP_LESSEQUAL, 0x80, true},
-        {D3DCMP_LESSEQUAL, 0x7F, false},    {D3DCMP_GREATER, 0x7F, true},    {D3DCMP_GREATER, 0x80, false},
-        {D3DCMP_NOTEQUAL, 0x80, false},     {D3DCMP_NOTEQUAL, 0x81, true},   {D3DCMP_GREATEREQUAL, 0x80, true},
-        {D3DCMP_GREATEREQUAL, 0x81, false}, {D3DCMP_ALWAYS, 0xFF, true},
-    };
-    apply(0, alpha(D3DTOP_SELECTARG1, D3DTA_DIFFUSE));
-    d3d->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "func " << c.func << " ref " << c.ref);
-        d3d->SetRenderState(D3DRS_ALPHAFUNC, c.func);
-        d3d->SetRenderState(D3DRS_ALPHAREF, c.ref);
-        d3d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        ASSERT_EQ(drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0x80FFFFFF), kScreenFvf), D3D_OK);
-        EXPECT_TRUE(colorNear(read().at(32, 32), c.drawn ? 0xFFFFFFFF : 0xFF000000));
-    }
-    d3d->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-}
-
-TEST_F(DrawTextureStages, BumpEnvironmentMapOffsetsTheNextStage) {
-    // Stage 0: a signed bump texel (du, dv) = (0.5, 0) through the matrix
-    // [[1, 0], [0, 1]] moves stage 1's u from 0.25 to 0.75: the right texel
-    // of a 2x1 red | green texture. Luminance: l = 0.5 (W), scale 1,
-    // offset 0 halves the sampled green.
-    IDirect3DTexture8* bump = nullptr;
-    if (FAILED(d3d->CreateTexture(1, 1, 1, 0, D3DFMT_Q8W8V8U8, D3DPOOL_MANAGED, &bump)))
-        GTEST_SKIP() << "no D3DFMT_Q8W8V8U8 textures";
-    textures.push_back(bump);
-    D3DLOCKED_RECT locked{};
-    ASSERT_EQ(bump->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    const DWORD texel = (0x7Fu << 24) | (0x40u << 16) | (0x00u << 8) | 0x40u;  // Q 1, W 0.5, V 0, U 0.5
-    std::memcpy(locked.pBits, &texel, 4);
-    bump->UnlockRect(0);
-    IDirect3DTexture8* environment = makeTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
-    samplePoint(0);
-    samplePoint(1);
-    d3d->SetTexture(0, bump);
-    d3d->SetTexture(1, environment);
-    d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, floatBits(1.0f));
-    d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT01, floatBits(0.0f));
-    d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT10, floatBits(0.0f));
-    d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, floatBits(1.0f));
-    d3d->SetTextureStageState(0, D3DTSS_BUMPENVLSCALE, floatBits(1.0f));
-    d3d->SetTextureStageState(0, D3DTSS_BUMPENVLOFFSET, floatBits(0.0f));
-    d3d->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
-    apply(1, color(D3DTOP_SELECTARG1, D3DTA_TEXTURE));
-    // u = 0.25 everywhere: all four vertices carry the same coordinate.
-    auto quad = screenQuad(0, 0, 64, 64, 0.5f, 0xFFFFFFFF);
-    for (auto& v : quad) {
-        v.u = 0.25f;
-        v.v = 0.5f;
-    }
-    struct Case {
-        DWORD op;
-        DWORD expected;
-    };
-    for (const Case& c : {Case{D3DTOP_SELECTARG1, 0xFFFF0000},  // no bump stage: u stays 0.25
-                          Case{D3DTOP_BUMPENVMAP, 0xFF00FF00}, Case{D3DTOP_BUMPENVMAPLUMINANCE, 0xFF008000}}) {
-        SCOPED_TRACE(testing::Message() << "op " << c.op);
-        apply(0, color(c.op, D3DTA_TEXTURE));
-        if (c.op == D3DTOP_SELECTARG1) apply(0, color(D3DTOP_SELECTARG1, D3DTA_DIFFUSE));
-        ASSERT_EQ(drawStrip(quad, kScreenFvf), D3D_OK);
-        EXPECT_TRUE(colorNear(read().at(32, 32), c.expected, 3));
-    }
-    d3d->SetTexture(0, nullptr);
-    d3d->SetTexture(1, nullptr);
+void apply(IDirect3DDevice8* d3d, DWORD stage, const StageSetup& s) {
+    d3d->SetTextureStageState(stage, D3DTSS_COLOROP, s.colorOp);
+    d3d->SetTextureStageState(stage, D3DTSS_COLORARG1, s.colorArg1);
+    d3d->SetTextureStageState(stage, D3DTSS_COLORARG2, s.colorArg2);
+    d3d->SetTextureStageState(stage, D3DTSS_COLORARG0, s.colorArg0);
+    d3d->SetTextureStageState(stage, D3DTSS_ALPHAOP, s.colorOp == D3DTOP_DISABLE ? DWORD(D3DTOP_DISABLE) : s.alphaOp);
+    d3d->SetTextureStageState(stage, D3DTSS_ALPHAARG1, s.alphaArg1);
+    d3d->SetTextureStageState(stage, D3DTSS_ALPHAARG2, s.alphaArg2);
+    d3d->SetTextureStageState(stage, D3DTSS_ALPHAARG0, s.alphaArg0);
+    d3d->SetTextureStageState(stage, D3DTSS_RESULTARG, s.result);
 }
 
 }  // namespace
+
+ZEP_VISUAL_GROUP(stages) {
+    // Every operation and argument follows its formula.
+    for (const OpCase& op : kCases) {
+        cases.add(op.name, [op](Context& c) {
+            c.d3d->SetTexture(0, c.makeTexture(4, 4, {op.texel}));
+            apply(c.d3d, 0, op.stage0);
+            apply(c.d3d, 1, op.stage1);
+            c.d3d->SetRenderState(D3DRS_TEXTUREFACTOR, op.factor);
+            c.drawStrip(screenQuad(0, 0, 64, 64, 0.5f, op.diffuse, op.specular), kScreenFvf);
+            c.expect(32, 32, op.expected);
+        });
+    }
+
+    cases.add("stage without texture samples opaque white", [](Context& c) {
+        apply(c.d3d, 0, color(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE));
+        c.drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0xFF00FF80), kScreenFvf);
+        c.expect(32, 32, 0x00FF80);
+    });
+
+    for (DWORD enable : {FALSE, TRUE}) {
+        cases.add(enable ? "specular added when enabled" : "specular ignored when disabled", [enable](Context& c) {
+            apply(c.d3d, 0, color(D3DTOP_SELECTARG1, D3DTA_DIFFUSE));
+            c.d3d->SetRenderState(D3DRS_SPECULARENABLE, enable);
+            c.drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0xFF800000, 0xFF80FF00), kScreenFvf);
+            c.expect(32, 32, enable ? 0xFFFF00 : 0x800000);
+        });
+    }
+
+    // The alpha test compares the eight-bit alpha (0x80 here) with the reference.
+    struct AlphaTest {
+        const char* name;
+        DWORD func;
+        DWORD ref;
+        bool drawn;
+    };
+    const AlphaTest alphaTests[] = {
+        {"never", D3DCMP_NEVER, 0, false},
+        {"less 81", D3DCMP_LESS, 0x81, true},
+        {"less 80", D3DCMP_LESS, 0x80, false},
+        {"equal 80", D3DCMP_EQUAL, 0x80, true},
+        {"equal 7f", D3DCMP_EQUAL, 0x7F, false},
+        {"lessequal 80", D3DCMP_LESSEQUAL, 0x80, true},
+        {"lessequal 7f", D3DCMP_LESSEQUAL, 0x7F, false},
+        {"greater 7f", D3DCMP_GREATER, 0x7F, true},
+        {"greater 80", D3DCMP_GREATER, 0x80, false},
+        {"notequal 80", D3DCMP_NOTEQUAL, 0x80, false},
+        {"notequal 81", D3DCMP_NOTEQUAL, 0x81, true},
+        {"greaterequal 80", D3DCMP_GREATEREQUAL, 0x80, true},
+        {"greaterequal 81", D3DCMP_GREATEREQUAL, 0x81, false},
+        {"always ff", D3DCMP_ALWAYS, 0xFF, true},
+    };
+    for (const AlphaTest& t : alphaTests) {
+        cases.add(std::string("alpha test ") + t.name, [t](Context& c) {
+            apply(c.d3d, 0, alpha(D3DTOP_SELECTARG1, D3DTA_DIFFUSE));
+            c.d3d->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+            c.d3d->SetRenderState(D3DRS_ALPHAFUNC, t.func);
+            c.d3d->SetRenderState(D3DRS_ALPHAREF, t.ref);
+            c.drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0x80FFFFFF), kScreenFvf);
+            c.expect(32, 32, t.drawn ? 0xFFFFFF : 0x000000);
+        });
+    }
+
+    // Bump-environment mapping offsets the next stage. Stage 0: a signed
+    // bump texel (du, dv) = (0.5, 0) through the matrix [[1, 0], [0, 1]]
+    // moves stage 1's u from 0.25 to 0.75: the right texel of a 2x1
+    // red | green texture. Luminance: l = 0.5 (W), scale 1, offset 0 halves
+    // the sampled green.
+    struct Bump {
+        const char* name;
+        DWORD op;
+        DWORD expected;
+    };
+    for (const Bump& b : {Bump{"no bump stage", D3DTOP_SELECTARG1, 0xFF0000},  // u stays 0.25
+                          Bump{"bumpenvmap", D3DTOP_BUMPENVMAP, 0x00FF00},
+                          Bump{"bumpenvmapluminance", D3DTOP_BUMPENVMAPLUMINANCE, 0x008000}}) {
+        cases.add(b.name, [b](Context& c) {
+            IDirect3DTexture8* bump = nullptr;
+            if (FAILED(c.d3d->CreateTexture(1, 1, 1, 0, D3DFMT_Q8W8V8U8, D3DPOOL_MANAGED, &bump))) {
+                c.skip("no D3DFMT_Q8W8V8U8 textures");
+                return;
+            }
+            c.keep(bump);
+            D3DLOCKED_RECT locked{};
+            if (!c.check(bump->LockRect(0, &locked, nullptr, 0), "LockRect")) return;
+            const DWORD texel = (0x7Fu << 24) | (0x40u << 16) | (0x00u << 8) | 0x40u;  // Q 1, W 0.5, V 0, U 0.5
+            std::memcpy(locked.pBits, &texel, 4);
+            bump->UnlockRect(0);
+            IDirect3DTexture8* environment = c.makeTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
+            c.samplePoint(0);
+            c.samplePoint(1);
+            c.d3d->SetTexture(0, bump);
+            c.d3d->SetTexture(1, environment);
+            c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, floatBits(1.0f));
+            c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT01, floatBits(0.0f));
+            c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT10, floatBits(0.0f));
+            c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, floatBits(1.0f));
+            c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVLSCALE, floatBits(1.0f));
+            c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVLOFFSET, floatBits(0.0f));
+            c.d3d->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+            apply(c.d3d, 1, color(D3DTOP_SELECTARG1, D3DTA_TEXTURE));
+            apply(c.d3d, 0, b.op == D3DTOP_SELECTARG1 ? color(D3DTOP_SELECTARG1, D3DTA_DIFFUSE) : color(b.op, D3DTA_TEXTURE));
+            // u = 0.25 everywhere: all four vertices carry the same coordinate.
+            auto quad = screenQuad(0, 0, 64, 64, 0.5f, 0xFFFFFFFF);
+            for (auto& v : quad) {
+                v.u = 0.25f;
+                v.v = 0.5f;
+            }
+            c.drawStrip(quad, kScreenFvf);
+            c.expect(32, 32, b.expected);
+        });
+    }
+}
