@@ -31,6 +31,17 @@ namespace {
 
 bool isEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
+void growRect(RECT& d, const RECT& rect) {
+    if (isEmpty(d)) {
+        d = rect;
+        return;
+    }
+    d.left = std::min(d.left, rect.left);
+    d.top = std::min(d.top, rect.top);
+    d.right = std::max(d.right, rect.right);
+    d.bottom = std::max(d.bottom, rect.bottom);
+}
+
 }  // namespace
 
 Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
@@ -75,16 +86,16 @@ Texture::~Texture() {
 
 void Texture::markDirty(UINT level, const RECT& rect) {
     if (level >= levels_ || !glTexture_) return;
-    std::lock_guard<std::mutex> hold(dirtyLock_);
-    RECT& d = dirty_[level];
-    if (isEmpty(d)) {
-        d = rect;
-    } else {
-        d.left = std::min(d.left, rect.left);
-        d.top = std::min(d.top, rect.top);
-        d.right = std::max(d.right, rect.right);
-        d.bottom = std::max(d.bottom, rect.bottom);
+    // A managed texture keeps Direct3D's dirty region: it is recorded for
+    // level 0 and covers the levels below at their scale. Bytes written into
+    // a lower level alone wait until level 0's region or AddDirtyRect covers
+    // them, as they do on Direct3D's own texture manager.
+    if (pool_ == D3DPOOL_MANAGED) {
+        if (level == 0) AddDirtyRect(&rect);
+        return;
     }
+    std::lock_guard<std::mutex> hold(dirtyLock_);
+    growRect(dirty_[level], rect);
 }
 
 GLuint Texture::uploadForDraw() {
@@ -184,16 +195,18 @@ HRESULT Texture::UnlockRect(UINT level) {
 }
 
 HRESULT Texture::AddDirtyRect(const RECT* rect) {
+    if (!glTexture_) return D3D_OK;
     // The rectangle names level 0; the levels below follow at their scale.
     const D3DSURFACE_DESC& top = surfaces_[0]->desc();
     RECT r = rect ? *rect : RECT{0, 0, LONG(top.Width), LONG(top.Height)};
+    std::lock_guard<std::mutex> hold(dirtyLock_);
     for (UINT level = 0; level < levels_; ++level) {
         const D3DSURFACE_DESC& d = surfaces_[level]->desc();
         RECT scaled{r.left >> level, r.top >> level, std::max(LONG(r.right >> level), LONG((r.left >> level) + 1)),
                     std::max(LONG(r.bottom >> level), LONG((r.top >> level) + 1))};
         scaled.right = std::min(scaled.right, LONG(d.Width));
         scaled.bottom = std::min(scaled.bottom, LONG(d.Height));
-        if (!isEmpty(scaled)) markDirty(level, scaled);
+        if (!isEmpty(scaled)) growRect(dirty_[level], scaled);
     }
     return D3D_OK;
 }

@@ -118,7 +118,14 @@ VolumeTexture::~VolumeTexture() {
 }
 
 void VolumeTexture::markDirty(UINT level) {
-    if (level < levels_ && glTexture_) dirty_[level] = true;
+    if (level >= levels_ || !glTexture_) return;
+    // Managed volumes keep Direct3D's dirty box on level 0 only, which covers
+    // every level below; a lock of a lower level alone leaves it unsent.
+    if (pool_ == D3DPOOL_MANAGED) {
+        if (level == 0) AddDirtyBox(nullptr);
+        return;
+    }
+    dirty_[level] = true;
 }
 
 GLuint VolumeTexture::uploadForDraw() {
@@ -210,7 +217,8 @@ HRESULT VolumeTexture::UnlockBox(UINT level) {
 }
 
 HRESULT VolumeTexture::AddDirtyBox(const D3DBOX*) {
-    for (UINT level = 0; level < levels_; ++level) markDirty(level);
+    // Whole levels are sent, so any box dirties all of each level.
+    if (glTexture_) dirty_.assign(levels_, true);
     return D3D_OK;
 }
 

@@ -1,6 +1,7 @@
 // The texture stage cascade: every D3DTOP_ colour operation, the argument
 // sources and modifiers, the result register, alpha operations, the alpha
-// test, a missing texture and bump-environment mapping. Each expected colour
+// test, a missing texture, bump-environment mapping and the multi-texture
+// set-ups the engine draws meshes with. Each expected colour
 // is Direct3D 8's formula worked out by hand from the inputs in the row
 // (0x80 = 0.502, 0x40 = 0.251, 0xC0 = 0.753).
 #include "visual_case.h"
@@ -192,6 +193,62 @@ ZEP_VISUAL_GROUP(stages) {
         });
     }
 
+    // The engine's two-texture meshes: stage 0 texture x diffuse, stage 1 the
+    // second texture (argument 1) with CURRENT (argument 2), each stage on
+    // its own coordinate set (FVF TEX2, default coordinate indices). Set 0
+    // picks stage 0's left texel (orange), set 1 stage 1's right texel
+    // (0.502, 1, 1); the diffuse is white.
+    struct SecondStage {
+        const char* name;
+        DWORD op;
+        DWORD expected;
+    };
+    for (const SecondStage& t : {SecondStage{"two textures modulate", D3DTOP_MODULATE, 0x808000},
+                                 SecondStage{"two textures add", D3DTOP_ADD, 0xFFFFFF},
+                                 SecondStage{"two textures selectarg1", D3DTOP_SELECTARG1, 0x80FFFF}}) {
+        cases.add(t.name, [t](Context& c) {
+            c.d3d->SetTexture(0, c.makeTexture(2, 1, {0xFFFF8000, 0xFF0000FF}));
+            c.d3d->SetTexture(1, c.makeTexture(2, 1, {0xFF000000, 0xFF80FFFF}));
+            c.samplePoint(0);
+            c.samplePoint(1);
+            StageSetup first = color(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+            first.alphaOp = D3DTOP_MODULATE;
+            first.alphaArg1 = D3DTA_TEXTURE;
+            first.alphaArg2 = D3DTA_DIFFUSE;
+            StageSetup second = color(t.op, D3DTA_TEXTURE, D3DTA_CURRENT);
+            second.alphaOp = t.op;
+            second.alphaArg1 = D3DTA_TEXTURE;
+            second.alphaArg2 = D3DTA_CURRENT;
+            apply(c.d3d, 0, first);
+            apply(c.d3d, 1, second);
+            struct TwoSetVertex {
+                float x, y, z, rhw;
+                DWORD diffuse;
+                float u0, v0, u1, v1;
+            };
+            std::vector<TwoSetVertex> quad;
+            for (const auto& v : screenQuad(0, 0, 64, 64, 0.5f, 0xFFFFFFFF))
+                quad.push_back({v.x, v.y, v.z, v.rhw, v.diffuse, 0.25f, 0.5f, 0.75f, 0.5f});
+            c.drawStrip(quad, D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2);
+            c.expect(32, 32, t.expected);
+        });
+    }
+
+    // The engine's light map: a third stage modulates CURRENT by the
+    // alpha-replicated light-map texel (alpha 0.251 here).
+    cases.add("light map stage modulates by replicated alpha", [](Context& c) {
+        c.d3d->SetTexture(0, c.makeTexture(1, 1, {0xFFFFFF00}));
+        c.d3d->SetTexture(2, c.makeTexture(1, 1, {0x40FF0000}));
+        c.samplePoint(0);
+        c.samplePoint(2);
+        apply(c.d3d, 0, color(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE));
+        apply(c.d3d, 1, color(D3DTOP_SELECTARG1, D3DTA_CURRENT));
+        apply(c.d3d, 2, color(D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_CURRENT));
+        c.d3d->SetTextureStageState(2, D3DTSS_TEXCOORDINDEX, 0);
+        c.drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0xFFFFFFFF), kScreenFvf);
+        c.expect(32, 32, 0x404000);
+    });
+
     // Bump-environment mapping offsets the next stage. Stage 0: a signed
     // bump texel (du, dv) = (0.5, 0) through the matrix [[1, 0], [0, 1]]
     // moves stage 1's u from 0.25 to 0.75: the right texel of a 2x1
@@ -241,4 +298,40 @@ ZEP_VISUAL_GROUP(stages) {
             c.expect(32, 32, b.expected);
         });
     }
+
+    // The engine's lava set-up: the bump stage's matrix turns (du, dv) =
+    // (0.5, 0) into a step along v (BUMPENVMAT01 = 1: v += M01 * du), and the
+    // next stage modulates the bumped texel by the diffuse colour. From
+    // (0.25, 0.25) of a 2 x 2 red | green / blue | white texture the step
+    // reaches the blue texel; a transposed matrix would reach green.
+    cases.add("bumpenvmap matrix feeds a modulate stage", [](Context& c) {
+        IDirect3DTexture8* bump = nullptr;
+        if (FAILED(c.d3d->CreateTexture(1, 1, 1, 0, D3DFMT_Q8W8V8U8, D3DPOOL_MANAGED, &bump))) {
+            c.skip("no D3DFMT_Q8W8V8U8 textures");
+            return;
+        }
+        c.keep(bump);
+        D3DLOCKED_RECT locked{};
+        if (!c.check(bump->LockRect(0, &locked, nullptr, 0), "LockRect")) return;
+        const DWORD texel = 0x7F000040u;  // Q 1, W 0, V 0, U 0.5
+        std::memcpy(locked.pBits, &texel, 4);
+        bump->UnlockRect(0);
+        c.samplePoint(0);
+        c.samplePoint(1);
+        c.d3d->SetTexture(0, bump);
+        c.d3d->SetTexture(1, c.makeTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}));
+        c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, floatBits(0.0f));
+        c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT01, floatBits(1.0f));
+        c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT10, floatBits(1.0f));
+        c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, floatBits(0.0f));
+        c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVLSCALE, floatBits(1.0f));
+        c.d3d->SetTextureStageState(0, D3DTSS_BUMPENVLOFFSET, floatBits(1.0f));
+        c.d3d->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+        apply(c.d3d, 0, color(D3DTOP_BUMPENVMAP, D3DTA_TEXTURE, D3DTA_CURRENT));
+        apply(c.d3d, 1, color(D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_TEXTURE));
+        auto quad = screenQuad(0, 0, 64, 64, 0.5f, 0xFF808080);
+        for (auto& v : quad) v.u = v.v = 0.25f;
+        c.drawStrip(quad, kScreenFvf);
+        c.expect(32, 32, 0x000080);
+    });
 }
