@@ -231,13 +231,9 @@ bool resolveLayout(Device& device, DrawCache& cache, DWORD shader, const VertexS
 
 // True when Direct3D would fog this draw: the fog enable plus a vertex
 // shader (which writes oFog) or a fog formula.
-bool fogActive(const PipelineState& state, bool translatedVertex) {
-    const DWORD* rs = state.renderStates;
-    if (!rs[D3DRS_FOGENABLE]) return false;
-    if (translatedVertex) return true;
-    const DWORD formula = rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE] : rs[D3DRS_FOGVERTEXMODE];
-    return formula >= D3DFOG_EXP && formula <= D3DFOG_LINEAR;
-}
+// With fog enabled the vertex part always hands over a factor: from the
+// table or vertex formula, or, when neither mode is set, the specular alpha.
+bool fogActive(const PipelineState& state) { return state.renderStates[D3DRS_FOGENABLE] != 0; }
 
 HRESULT draw(Device& device, const DrawCall& call) {
     DrawCache& cache = drawCache(device);
@@ -268,12 +264,12 @@ HRESULT draw(Device& device, const DrawCall& call) {
     if (psTokens) {
         for (int i = 0; i < 4; ++i) key.pixelKinds[i] = state.textures[i] ? uint8_t(state.textureKinds[i]) : 0;
         // Fog and the alpha test follow the pixel shader as fixed steps.
-        key.fragment.fog = fogActive(state, translatedVertex);
+        key.fragment.fog = fogActive(state);
         key.fragment.alphaFunc = state.renderStates[D3DRS_ALPHATESTENABLE]
                                      ? uint8_t(state.renderStates[D3DRS_ALPHAFUNC] & 0xFF)
                                      : uint8_t(D3DCMP_ALWAYS);
     } else {
-        gl::makeFfpFragmentKey(state, fogActive(state, translatedVertex), flat, &key.fragment);
+        gl::makeFfpFragmentKey(state, fogActive(state), flat, &key.fragment);
         key.fragment.pointSprite = call.primitive.mode == GL_POINTS && state.renderStates[D3DRS_POINTSPRITEENABLE];
         texStages = key.fragment.stageCount;
     }

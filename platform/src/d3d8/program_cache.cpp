@@ -26,15 +26,26 @@ void reportFailure(const char* what, const std::string& log, const std::string& 
     if (!source.empty()) std::fprintf(stderr, "---- source ----\n%s\n", source.c_str());
 }
 
+// Stages 0..3 whose coordinates the fixed-function vertex part leaves for
+// a projective lookup (D3DTTFF_PROJECTED): a pixel shader's tex divides
+// there. A vertex shader's stages are not described by the key: none.
+unsigned projectedStages(const ProgramKey& key) {
+    if (vertexShaderOf(key)) return 0;
+    unsigned stages = 0;
+    for (int i = 0; i < 4 && i < key.vertex.texStageCount; ++i)
+        if (key.vertex.tex[i].projected) stages |= 1u << i;
+    return stages;
+}
+
 // Translated parts are keyed by handle; a pixel part also by the texture
-// kinds its samplers were declared for.
+// kinds its samplers were declared for and the stages it divides by w.
 uint64_t vertexPartKey(DWORD handle) { return uint64_t(handle); }
 // A pixel part also depends on the fog and alpha test appended to it.
 uint64_t pixelPartKey(DWORD handle, const ProgramKey& key) {
     uint64_t kinds = 0;
     for (int i = 0; i < 4; ++i) kinds |= uint64_t(key.pixelKinds[i] & 3) << (2 * i);
-    return (uint64_t(1) << 63) | (uint64_t(key.fragment.alphaFunc & 0xF) << 41) | (uint64_t(key.fragment.fog & 1) << 40) |
-           (kinds << 32) | uint64_t(handle);
+    return (uint64_t(1) << 63) | (uint64_t(projectedStages(key)) << 45) | (uint64_t(key.fragment.alphaFunc & 0xF) << 41) |
+           (uint64_t(key.fragment.fog & 1) << 40) | (kinds << 32) | uint64_t(handle);
 }
 
 GLuint translatedVertexPart(ProgramCache& cache, DWORD handle, const ShaderTokens& tokens) {
@@ -62,7 +73,8 @@ GLuint translatedPixelPart(ProgramCache& cache, DWORD handle, const ProgramKey& 
 #if ZEP_HAS_SHADER_TRANSLATOR
     TextureKind textureKinds[4];
     for (int i = 0; i < 4; ++i) textureKinds[i] = TextureKind(key.pixelKinds[i]);
-    gl::TranslatedShader translated = gl::translatePixelShader(tokens.pixel, tokens.pixelCount, textureKinds);
+    gl::TranslatedShader translated =
+        gl::translatePixelShader(tokens.pixel, tokens.pixelCount, textureKinds, projectedStages(key));
     if (!translated.ok)
         reportFailure("pixel shader translation", translated.error, "");
     else if (!gl::wrapPixelShaderSource(&translated.source, key.fragment.fog, key.fragment.alphaFunc))

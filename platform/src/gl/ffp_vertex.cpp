@@ -32,6 +32,10 @@ uint8_t resolveColorSource(DWORD source, bool colorVertex, const VertexLayout& l
     return D3DMCS_MATERIAL;
 }
 
+// A projection whose fourth column is (0, 0, 0, 1) leaves w at 1: nothing
+// to take a fog distance from but the depth.
+bool isAffine(const D3DMATRIX& m) { return m._14 == 0.0f && m._24 == 0.0f && m._34 == 0.0f && m._44 == 1.0f; }
+
 void multiply(const D3DMATRIX& a, const D3DMATRIX& b, float out[16]) {
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
@@ -135,7 +139,9 @@ void appendLighting(const FfpVertexKey& key, std::string& s) {
     s += "    vec4 mSpecular = " + materialColor(key.specularSource, "zMaterialSpecular") + ";\n";
     s += "    vec4 mEmissive = " + materialColor(key.emissiveSource, "zMaterialEmissive") + ";\n";
     s += "    vec3 lAmbient = zAmbient.rgb;\n    vec3 lDiffuse = vec3(0.0);\n    vec3 lSpecular = vec3(0.0);\n";
-    s += key.localViewer ? "    vec3 toViewer = normalize(-eye);\n" : "    vec3 toViewer = vec3(0.0, 0.0, 1.0);\n";
+    // The viewer sits at the camera-space origin looking down +z; a distant
+    // one (LOCALVIEWER off) is in that direction from every vertex: -z.
+    s += key.localViewer ? "    vec3 toViewer = normalize(-eye);\n" : "    vec3 toViewer = vec3(0.0, 0.0, -1.0);\n";
     for (int i = 0; i < d3d::kMaxActiveLights; ++i) {
         const uint8_t type = key.lightTypes[i];
         if (type == kFfpLightNone) continue;
@@ -179,6 +185,15 @@ void appendFog(const FfpVertexKey& key, std::string& s) {
     case kFogNone: s += "    zFog = 1.0;\n"; return;
     case kFogSpecularAlpha: s += key.hasSpecular ? "    zFog = zInSpecular.a;\n" : "    zFog = 1.0;\n"; return;
     case kFogEyeW: s += "    float fogDistance = w;\n"; break;
+    case kFogDepth:
+        // The depth the pixel writes: MinZ..MaxZ of the viewport.
+        if (key.pretransformed) {
+            s += "    float fogDistance = position.z;\n";
+        } else {
+            s += "    float clipDepth = gl_Position.w != 0.0 ? gl_Position.z / gl_Position.w : 0.0;\n";
+            s += "    float fogDistance = zDepthRange.x + clipDepth * (zDepthRange.y - zDepthRange.x);\n";
+        }
+        break;
     default: s += key.rangeFog ? "    float fogDistance = length(eye);\n" : "    float fogDistance = eye.z;\n"; break;
     }
     switch (key.fogFormula) {
@@ -286,16 +301,21 @@ void makeFfpVertexKey(const PipelineState& state, const VertexLayout& layout, in
     if (rs[D3DRS_FOGENABLE]) {
         const DWORD table = rs[D3DRS_FOGTABLEMODE];
         const DWORD vertex = rs[D3DRS_FOGVERTEXMODE];
-        // Table (per-pixel) fog wins over vertex fog, as in Direct3D; it is
-        // evaluated per vertex here and interpolated.
-        const DWORD formula = table != D3DFOG_NONE ? table : vertex;
-        if (formula >= D3DFOG_EXP && formula <= D3DFOG_LINEAR) {
-            key->fogFormula = uint8_t(formula);
-            if (layout.pretransformed)
-                key->fogSource = table != D3DFOG_NONE ? kFogEyeW : kFogSpecularAlpha;
-            else
-                key->fogSource = kFogEyeDistance;
-            key->rangeFog = table == D3DFOG_NONE && rs[D3DRS_RANGEFOGENABLE] != 0;
+        auto isFormula = [](DWORD mode) { return mode >= D3DFOG_EXP && mode <= D3DFOG_LINEAR; };
+        if (isFormula(table)) {
+            // Table (per-pixel) fog wins over vertex fog. It reads the device
+            // depth unless the projection gives a w to read instead; it is
+            // evaluated per vertex here and interpolated.
+            key->fogFormula = uint8_t(table);
+            key->fogSource = isAffine(state.projection) ? kFogDepth : kFogEyeW;
+        } else if (isFormula(vertex) && !layout.pretransformed) {
+            key->fogFormula = uint8_t(vertex);
+            key->fogSource = kFogEyeDistance;
+            key->rangeFog = rs[D3DRS_RANGEFOGENABLE] != 0;
+        } else {
+            // Pre-transformed vertices, or no mode at all: the vertex brings
+            // its own factor.
+            key->fogSource = kFogSpecularAlpha;
         }
     }
 
@@ -349,9 +369,10 @@ std::string ffpVertexSource(const FfpVertexKey& key) {
     for (int i = 0; i < key.texStageCount; ++i)
         reflection |= key.tex[i].generation == (D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR >> 16);
     if (reflection) {
-        // R = 2 (E.N) N - E, with E the unit vector towards the viewer.
-        s += key.localViewer || !key.lighting ? "    vec3 toEye = dot(eye, eye) > 0.0 ? -normalize(eye) : vec3(0.0, 0.0, -1.0);\n"
-                                              : "    vec3 toEye = vec3(0.0, 0.0, -1.0);\n";
+        // R = 2 (E.N) N - E, with E the unit vector from the vertex towards
+        // the eye. Unlike the specular highlight, it follows the vertex
+        // whatever LOCALVIEWER says.
+        s += "    vec3 toEye = dot(eye, eye) > 0.0 ? -normalize(eye) : vec3(0.0, 0.0, -1.0);\n";
         s += "    vec3 reflection = 2.0 * dot(toEye, normal) * normal - toEye;\n";
     }
     if (key.lighting) {

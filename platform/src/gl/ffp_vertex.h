@@ -23,9 +23,10 @@ enum FfpLightType : uint8_t { kFfpLightNone = 0, kFfpLightPoint = 1, kFfpLightSp
 // Where a fog factor comes from.
 enum FfpFogSource : uint8_t {
     kFogNone = 0,
-    kFogEyeDistance = 1,   // camera-space depth (or range) through the fog formula
-    kFogSpecularAlpha = 2, // pre-transformed vertex fog: the host's specular alpha
-    kFogEyeW = 3,          // pre-transformed table fog: w = 1 / rhw through the formula
+    kFogEyeDistance = 1,   // vertex fog: camera-space depth (or range) through the formula
+    kFogSpecularAlpha = 2, // no formula applies (pre-transformed vertex fog, or no fog mode): the specular alpha
+    kFogEyeW = 3,          // table fog under a perspective projection: w (1 / rhw when pre-transformed)
+    kFogDepth = 4,         // table fog under an affine projection: the device depth
 };
 
 struct FfpTexCoordKey {

@@ -45,7 +45,10 @@ TranslatedShader translateVertexShader(const DWORD* tokens, size_t count);
 
 // Pixel shader function tokens; kinds[i] says what stage i's texture is (2D
 // or volume) so that tex instructions pick the sampler type. ps.1.4's stages
-// 4 and 5 have no entry and sample as 2D.
-TranslatedShader translatePixelShader(const DWORD* tokens, size_t count, const zep::d3d::TextureKind kinds[4]);
+// 4 and 5 have no entry and sample as 2D. Bit i of `projectedStages` marks a
+// stage under D3DTTFF_PROJECTED: up to ps.1.3, tex divides its coordinate by
+// w there.
+TranslatedShader translatePixelShader(const DWORD* tokens, size_t count, const zep::d3d::TextureKind kinds[4],
+                                      unsigned projectedStages = 0);
 
 }  // namespace zep::gl

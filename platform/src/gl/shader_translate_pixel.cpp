@@ -38,12 +38,13 @@ struct PendingPads {
 };
 
 struct PixelEmitter {
-    PixelEmitter(const DecodedShader& decoded, const TextureKind* stageKinds)
-        : shader(decoded), kinds(stageKinds), ps14(decoded.minor >= 4) {}
+    PixelEmitter(const DecodedShader& decoded, const TextureKind* stageKinds, unsigned projected)
+        : shader(decoded), kinds(stageKinds), ps14(decoded.minor >= 4), projectedStages(projected) {}
 
     const DecodedShader& shader;
     const TextureKind* kinds;
     const bool ps14;
+    const unsigned projectedStages;
     std::ostringstream body;
     std::map<uint32_t, const float*> defs;
     bool diffuseUsed = false;
@@ -92,6 +93,14 @@ struct PixelEmitter {
     std::string texCoord(uint32_t stage) {
         texCoordsUsed |= 1u << stage;
         return "zTex" + std::to_string(stage);
+    }
+
+    // tex's coordinate: divided by w for a stage under D3DTTFF_PROJECTED
+    // (the vertex part leaves the divisor there).
+    std::string projectedCoordinate(uint32_t stage) {
+        const std::string tc = texCoord(stage);
+        if (!(projectedStages & (1u << stage))) return tc + ".xyz";
+        return "(" + tc + ".w != 0.0 ? " + tc + ".xyz / " + tc + ".w : " + tc + ".xyz)";
     }
 
     std::string bumpMatrix(uint32_t stage) {
@@ -180,7 +189,7 @@ struct PixelEmitter {
         auto row = [&] { return matrixRow(instruction, stage); };
         value->clear();
         switch (instruction.opcode) {
-        case D3DSIO_TEX: *value = sample(stage, texCoord(stage) + ".xyz"); return true;
+        case D3DSIO_TEX: *value = sample(stage, projectedCoordinate(stage)); return true;
         case D3DSIO_TEXCOORD: *value = "clamp(vec4(" + texCoord(stage) + ".xyz, 1.0), 0.0, 1.0)"; return true;
         case D3DSIO_TEXKILL:
             body << "    if (any(lessThan(" << texCoord(stage) << ".xyz, vec3(0.0)))) discard;\n";
@@ -196,8 +205,8 @@ struct PixelEmitter {
             if (instruction.opcode == D3DSIO_TEXBEML) {
                 bumpLuminanceUsed |= 1u << stage;
                 const std::string lum = "zBumpLum[" + std::to_string(stage) + "]";
-                *value = "(" + *value + " * vec4(vec3(clamp(" + b + ".z * " + lum + ".x + " + lum +
-                         ".y, 0.0, 1.0)), 1.0))";
+                // The luminance scales the whole texel, alpha included.
+                *value = "(" + *value + " * clamp(" + b + ".z * " + lum + ".x + " + lum + ".y, 0.0, 1.0))";
             }
             return true;
         }
@@ -392,14 +401,16 @@ struct PixelEmitter {
 
 }  // namespace
 
-TranslatedShader translatePixelShader(const DWORD* tokens, size_t count, const zep::d3d::TextureKind kinds[4]) {
+TranslatedShader translatePixelShader(const DWORD* tokens, size_t count, const zep::d3d::TextureKind kinds[4],
+                                      unsigned projectedStages) {
     DecodeResult decoded = decodeShader(tokens, count, ShaderKind::Pixel);
     if (!decoded.ok) return TranslatedShader{false, {}, decoded.error};
 
     // No description of the stages: every stage samples as 2D.
     static constexpr TextureKind kAll2D[kKnownKinds] = {TextureKind::Texture2D, TextureKind::Texture2D,
                                                         TextureKind::Texture2D, TextureKind::Texture2D};
-    PixelEmitter emitter(decoded.shader, kinds ? kinds : kAll2D);
+    // ps.1.4 asks for a division itself (_dz, _dw); the stage flag is not read.
+    PixelEmitter emitter(decoded.shader, kinds ? kinds : kAll2D, decoded.shader.minor >= 4 ? 0u : projectedStages);
     for (const ShaderInstruction& instruction : decoded.shader.instructions)
         if (instruction.opcode == D3DSIO_DEF) emitter.defs[instruction.destination.reg.number] = instruction.defValues;
     if (!emitter.emitAll()) return TranslatedShader{false, {}, emitter.error};

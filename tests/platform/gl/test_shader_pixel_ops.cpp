@@ -186,7 +186,7 @@ TEST_F(ShaderPixelOps, TextureAddressInstructions) {
         {"texcoord clamps and sets alpha", 1, {{D3DSIO_TEXCOORD, tDst(0)}, {D3DSIO_MOV, r0(), t(0)}},
          {k2D, k2D, k2D, k2D}, {}, inputs({{0, {1.5f, -0.5f, 0.25f, 7}}}), {1, 0, 0.25f, 1}},
         {"texbeml scales by luminance", 1, {texT0, {D3DSIO_TEXBEML, tDst(1), t(0)}, outT1}, {k2D, k2D, k2D, k2D},
-         {texel({0.25f, 0, 0.5f, 0}), look}, bumpInputs, {0.25f, 0.25f, 0.25f, 1}},
+         {texel({0.25f, 0, 0.5f, 0}), look}, bumpInputs, {0.25f, 0.25f, 0.25f, 0.5f}},
         {"texreg2ar", 1, {texT0, {D3DSIO_TEXREG2AR, tDst(1), t(0)}, outT1}, {k2D, k2D, k2D, k2D},
          {texel({0.6f, 0.9f, 0.1f, 0.3f}), look}, {}, {0.25f, 0.5f, 0.5f, 1}},
         {"texreg2gb", 1, {texT0, {D3DSIO_TEXREG2GB, tDst(1), t(0)}, outT1}, {k2D, k2D, k2D, k2D},
