@@ -3,10 +3,12 @@
 
 #include "core/device_host.h"
 
+#include "core/device_opening.h"
 #include "core/graphics.h"
 
 #include <ZEPenginedll.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zep {
@@ -33,18 +35,6 @@ std::vector<D3DFORMAT> displayFormats(IDirect3D8* d3d, UINT adapter) {
         if (!known) formats.push_back(mode.Format);
     }
     return formats;
-}
-
-int formatBits(D3DFORMAT format) {
-    switch (format) {
-    case D3DFMT_R8G8B8:
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: return 32;
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5: return 16;
-    default: return 0;
-    }
 }
 
 const char* vertexProcessingLabel(DWORD behaviour, D3DDEVTYPE type) {
@@ -412,7 +402,7 @@ void DeviceHost::updateFrameStats() {
     if (seconds < 1.0) return;
     std::snprintf(frameStats_, sizeof frameStats_, "%.02f fps (%dx%dx%d)", double(framesSinceStats_) / seconds,
                   int(present_.BackBufferWidth), int(present_.BackBufferHeight),
-                  formatBits(present_.BackBufferFormat));
+                  std::max(backBufferBits(present_.BackBufferFormat), 0));
     statsStart_ = now;
     framesSinceStats_ = 0;
 }

@@ -30,17 +30,6 @@ void release(T*& object) {
     object = nullptr;
 }
 
-int32_t backBufferBits(D3DFORMAT format) {
-    switch (format) {
-    case D3DFMT_R8G8B8:
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: return 32;
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5: return 16;
-    default: return -1;
-    }
-}
 
 // The strip the shadow pass darkens the whole screen with, in the shadow colour.
 void fillScreenQuad() {
@@ -140,6 +129,20 @@ void createSmallSurface() {
 DeviceHost& engineHost() {
     static EngineHost host;
     return host;
+}
+
+// Bits per pixel the record reports for a back-buffer format: 32 for the
+// 24- and 32-bit formats, 16 for the 16-bit ones, -1 otherwise.
+int32_t backBufferBits(D3DFORMAT format) {
+    switch (format) {
+    case D3DFMT_R8G8B8:
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8: return 32;
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5: return 16;
+    default: return -1;
+    }
 }
 
 }  // namespace zep

@@ -71,4 +71,7 @@ int32_t registerRenderTexture(const char* name, IDirect3DTexture8* texture, int3
 // scene.
 void releaseSavedTargets();
 
+// Bits per pixel of a back-buffer format: 32, 16, or -1 for any other.
+int32_t backBufferBits(D3DFORMAT format);
+
 }  // namespace zep

@@ -20,6 +20,7 @@
 
 #include <d3d8.h>
 
+#include "visual_case.h"
 #include "visual_image.h"
 
 #include <gtest/gtest.h>
@@ -33,14 +34,8 @@
 
 namespace zep::test {
 
-struct TestDeviceOptions {
-    UINT width = 64;
-    UINT height = 64;
-    D3DFORMAT backBufferFormat = D3DFMT_X8R8G8B8;
-    D3DFORMAT depthFormat = D3DFMT_D24S8;  // D3DFMT_UNKNOWN: no automatic depth-stencil
-    D3DMULTISAMPLE_TYPE multiSample = D3DMULTISAMPLE_NONE;
-    DWORD behaviour = D3DCREATE_HARDWARE_VERTEXPROCESSING;
-};
+// The visual cases' device options serve the tests' devices too.
+using TestDeviceOptions = zep::visual::Options;
 
 // Read-back images and texel conversion are shared with the visual cases.
 using zep::visual::bytesPerTexel;
@@ -100,20 +95,7 @@ public:
     const TestDeviceOptions& options() const { return options_; }
 
     // The parameters the device was created with (for Reset tests).
-    D3DPRESENT_PARAMETERS presentParameters() const {
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = options_.width;
-        pp.BackBufferHeight = options_.height;
-        pp.BackBufferFormat = options_.backBufferFormat;
-        pp.BackBufferCount = 1;
-        pp.MultiSampleType = options_.multiSample;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.hDeviceWindow = nullptr;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = options_.depthFormat != D3DFMT_UNKNOWN;
-        pp.AutoDepthStencilFormat = options_.depthFormat;
-        return pp;
-    }
+    D3DPRESENT_PARAMETERS presentParameters() const { return zep::visual::presentParameters(options_, nullptr); }
 
     // Any colour surface the device can copy from (back buffer, render
     // target, render-target texture level, image surface), as D3DCOLOR.
