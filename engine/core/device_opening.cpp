@@ -6,6 +6,7 @@
 
 #include "core/graphics.h"
 #include "core/state.h"
+#include "objects/registry.h"
 
 #include <ZEPenginedll.h>
 #include <mmsystem.h>
@@ -196,8 +197,8 @@ ZEP_EXPORT uint8_t ZEPAPI InitD3D(void) {
 }
 
 ZEP_EXPORT uint8_t ZEPAPI InitZEPengine(void) {
-    // Counters. A field of object records 0 and 1 is cleared here too
-    // (object registry, later).
+    // Counters, and the firstVertex of object records 0 and 1.
+    zep::resetRegistry();
     ZEPengine.staticVertexCount = 0;
     ZEPengine.layerVertexCount = 0;
     ZEPengine.dynamicVertexCount = 0;
