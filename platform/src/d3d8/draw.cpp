@@ -178,7 +178,15 @@ void uploadCommonUniforms(CommonUniforms* u, const PipelineState& state) {
     const D3DVIEWPORT8& vp = state.viewport;
     const float width = vp.Width ? float(vp.Width) : 1.0f;
     const float height = vp.Height ? float(vp.Height) : 1.0f;
-    float frame[12] = {1.0f / width, -1.0f / height, float(vp.X), float(vp.Y), width, height, vp.MinZ, vp.MaxZ};
+    // Direct3D's pixel centres are on whole coordinates, OpenGL's half a
+    // pixel further: geometry moves right and down by just under half a
+    // pixel (63/128). An edge through pixel centres then lies a little
+    // above or left of them, so the pixels on a top or left edge are drawn
+    // and those on a bottom or right edge are not, Direct3D's top-left rule,
+    // whatever rule the GL rasterizer applies to exact ties.
+    constexpr float kCentreShift = 63.0f / 64.0f;  // in NDC units of 2 / size: 63/128 pixel
+    float frame[12] = {kCentreShift / width, -kCentreShift / height, float(vp.X), float(vp.Y), width, height,
+                       vp.MinZ, vp.MaxZ};
     setD3DColor(frame + 8, state.renderStates[D3DRS_TEXTUREFACTOR]);
     if (changed(u->lastFrame, frame, force)) {
         glUniform2fv(u->halfPixel, 1, frame);

@@ -1,4 +1,6 @@
-// Device creation, Clear and the viewport, read back through the back buffer.
+// Device creation, Clear's flags and the viewport's limits. What clears
+// leave in the target is checked by the visual cases
+// (tests/visual/cases/targets.cpp).
 
 #include "d3d_test_device.h"
 
@@ -7,8 +9,6 @@
 namespace {
 
 using zep::test::D3DTestDevice;
-using zep::test::expectColorNear;
-using zep::test::Image;
 
 TEST(D3D8Device, Direct3DCreate8AcceptsOnlyItsSdkVersion) {
     EXPECT_EQ(Direct3DCreate8(D3D_SDK_VERSION - 1), nullptr);
@@ -96,47 +96,6 @@ TEST(D3D8Device, SceneNestingIsChecked) {
     EXPECT_EQ(d->EndScene(), D3DERR_INVALIDCALL);
 }
 
-// Each case clears the whole target to blue first, then clears `rects` (or
-// the viewport) red with the viewport set as given, and probes inside and
-// outside the expected red area.
-struct ClearCase {
-    const char* what;
-    D3DVIEWPORT8 viewport;
-    std::vector<D3DRECT> rects;
-    RECT red;  // where red must be; blue elsewhere
-};
-
-TEST(D3D8Device, ClearCoversRectanglesWithinTheViewport) {
-    D3DTestDevice d;
-    ZEP_REQUIRE_D3D_DEVICE(d);
-    const D3DCOLOR blue = 0xFF0000FF, red = 0xFFFF0000;
-    const ClearCase cases[] = {
-        {"whole viewport", {0, 0, 64, 64, 0, 1}, {}, {0, 0, 64, 64}},
-        {"viewport limits a whole clear", {16, 8, 32, 40, 0, 1}, {}, {16, 8, 48, 48}},
-        {"one rectangle", {0, 0, 64, 64, 0, 1}, {{8, 40, 40, 60}}, {8, 40, 40, 60}},
-        {"rectangle clipped by the viewport", {0, 0, 32, 32, 0, 1}, {{16, 16, 64, 64}}, {16, 16, 32, 32}},
-        {"rectangle outside the viewport", {0, 0, 16, 16, 0, 1}, {{32, 32, 64, 64}}, {0, 0, 0, 0}},
-    };
-    for (const ClearCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        D3DVIEWPORT8 full{0, 0, 64, 64, 0, 1};
-        ASSERT_EQ(d->SetViewport(&full), D3D_OK);
-        ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET, blue, 1.0f, 0), D3D_OK);
-        ASSERT_EQ(d->SetViewport(&c.viewport), D3D_OK);
-        ASSERT_EQ(d->Clear(DWORD(c.rects.size()), c.rects.empty() ? nullptr : c.rects.data(), D3DCLEAR_TARGET, red,
-                           1.0f, 0),
-                  D3D_OK);
-        const Image image = d.readBackBuffer();
-        ASSERT_EQ(image.width, 64u);
-        for (UINT y = 2; y < 64; y += 4)
-            for (UINT x = 2; x < 64; x += 4) {
-                const bool inside = LONG(x) >= c.red.left && LONG(x) < c.red.right && LONG(y) >= c.red.top &&
-                                    LONG(y) < c.red.bottom;
-                EXPECT_TRUE(zep::test::colorNear(image.at(x, y), inside ? red : blue, 0)) << "at " << x << "," << y;
-            }
-    }
-}
-
 TEST(D3D8Device, ClearFlagsNeedTheBuffersTheyName) {
     D3DTestDevice withStencil;
     ZEP_REQUIRE_D3D_DEVICE(withStencil);
@@ -155,28 +114,6 @@ TEST(D3D8Device, ClearFlagsNeedTheBuffersTheyName) {
     IDirect3DSurface8* depth = reinterpret_cast<IDirect3DSurface8*>(uintptr_t(1));
     EXPECT_EQ(noDepth->GetDepthStencilSurface(&depth), D3DERR_NOTFOUND);
     EXPECT_EQ(depth, nullptr);
-}
-
-TEST(D3D8Device, ClearKeepsTheBackBufferFormatsChannels) {
-    struct Case {
-        D3DFORMAT format;
-        D3DCOLOR clear;
-        D3DCOLOR expected;
-    };
-    const Case cases[] = {
-        {D3DFMT_X8R8G8B8, 0x00FF00FF, 0xFFFF00FF},  // no alpha: reads opaque
-        {D3DFMT_A8R8G8B8, 0x8000FF00, 0x8000FF00},
-        {D3DFMT_R5G6B5, 0xFFFFFF00, 0xFFFFFF00},
-        {D3DFMT_X1R5G5B5, 0xFF00FFFF, 0xFF00FFFF},
-        {D3DFMT_A1R5G5B5, 0x00FF0000, 0x00FF0000},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.format);
-        D3DTestDevice d({.backBufferFormat = c.format});
-        ZEP_REQUIRE_D3D_DEVICE(d);
-        ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET, c.clear, 1.0f, 0), D3D_OK);
-        expectColorNear(d.readBackBuffer().at(32, 32), c.expected, 2);
-    }
 }
 
 TEST(D3D8Device, SetViewportRefusesAreasOutsideTheTarget) {

@@ -1,5 +1,7 @@
-// Render targets, copies between surfaces, the front buffer, Reset and the
-// reference counts that keep objects alive.
+// Render targets, copies between surfaces, the front buffer and Reset as
+// the interface reports them (what they leave in the pixels is checked by
+// the visual cases, tests/visual/cases/targets.cpp), and the reference
+// counts that keep objects alive.
 
 #include "d3d_test_device.h"
 
@@ -8,16 +10,14 @@
 
 namespace {
 
-using zep::test::colorNear;
 using zep::test::D3DTestDevice;
-using zep::test::Image;
 
 ULONG refCount(IUnknown* object) {
     object->AddRef();
     return object->Release();
 }
 
-TEST(D3D8Targets, RenderToTextureAndBack) {
+TEST(D3D8Targets, RenderTargetsBringTheirViewport) {
     D3DTestDevice d;
     ZEP_REQUIRE_D3D_DEVICE(d);
     ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0), D3D_OK);
@@ -44,9 +44,6 @@ TEST(D3D8Targets, RenderToTextureAndBack) {
     EXPECT_EQ(current, level);
     current->Release();
 
-    const Image rendered = d.readSurface(level);
-    EXPECT_TRUE(colorNear(rendered.at(16, 8), 0xFFFF0000, 0));
-
     // A null render target keeps the current one; the depth surface changes.
     ASSERT_EQ(d->SetRenderTarget(nullptr, nullptr), D3D_OK);
     EXPECT_EQ(d->GetDepthStencilSurface(&current), D3DERR_NOTFOUND);
@@ -64,7 +61,6 @@ TEST(D3D8Targets, RenderToTextureAndBack) {
     ASSERT_EQ(d->SetRenderTarget(back, backDepth), D3D_OK);
     d->GetViewport(&vp);
     EXPECT_EQ(vp.Width, 64u);
-    EXPECT_TRUE(colorNear(d.readBackBuffer().at(32, 32), 0xFF0000FF, 0));  // untouched by the texture pass
     back->Release();
     backDepth->Release();
     depth->Release();
@@ -72,32 +68,18 @@ TEST(D3D8Targets, RenderToTextureAndBack) {
     EXPECT_EQ(texture->Release(), 0u);
 }
 
-TEST(D3D8Targets, CopyRectsBetweenSurfaces) {
+TEST(D3D8Targets, CopyRectsChecksFormatsAndRectangles) {
     D3DTestDevice d;
     ZEP_REQUIRE_D3D_DEVICE(d);
     IDirect3DSurface8* image = nullptr;
     ASSERT_EQ(d->CreateImageSurface(8, 8, D3DFMT_X8R8G8B8, &image), D3D_OK);
-    D3DLOCKED_RECT locked{};
-    ASSERT_EQ(image->LockRect(&locked, nullptr, 0), D3D_OK);
-    for (UINT y = 0; y < 8; ++y)
-        for (UINT x = 0; x < 8; ++x)
-            static_cast<DWORD*>(locked.pBits)[y * 8 + x] = y < 4 ? 0xFF00FF00 : 0xFFFFFF00;
-    image->UnlockRect();
-
-    ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
     IDirect3DSurface8* back = nullptr;
     ASSERT_EQ(d->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
-    // The top half (green) goes to (40, 40); the whole image to (0, 0).
+    // The top half to (40, 40); the whole image to (0, 0).
     const RECT top{0, 0, 8, 4};
     const POINT at{40, 40};
     ASSERT_EQ(d->CopyRects(image, &top, 1, back, &at), D3D_OK);
     ASSERT_EQ(d->CopyRects(image, nullptr, 0, back, nullptr), D3D_OK);
-    const Image result = d.readBackBuffer();
-    EXPECT_TRUE(colorNear(result.at(44, 41), 0xFF00FF00, 0));
-    EXPECT_TRUE(colorNear(result.at(44, 45), 0xFF000000, 0));  // only the top half was copied there
-    EXPECT_TRUE(colorNear(result.at(3, 1), 0xFF00FF00, 0));
-    EXPECT_TRUE(colorNear(result.at(3, 6), 0xFFFFFF00, 0));
-    EXPECT_TRUE(colorNear(result.at(20, 20), 0xFF000000, 0));
 
     // Refusals: another format, a rectangle or destination outside.
     IDirect3DSurface8* other = nullptr;
@@ -118,18 +100,11 @@ TEST(D3D8Targets, CopyRectsBetweenSurfaces) {
     ASSERT_EQ(d->CopyRects(back, &source, 1, level, nullptr), D3DERR_INVALIDCALL);  // no room at (40, 40)
     const POINT origin{0, 0};
     ASSERT_EQ(d->CopyRects(back, &source, 1, level, &origin), D3D_OK);
-    ASSERT_EQ(level->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-    EXPECT_EQ(static_cast<DWORD*>(locked.pBits)[1 * 8 + 4] & 0xFFFFFF, 0x00FF00u);
-    EXPECT_EQ(static_cast<DWORD*>(locked.pBits)[6 * 8 + 4] & 0xFFFFFF, 0x000000u);
-    level->UnlockRect();
 
     IDirect3DSurface8* target = nullptr;
     ASSERT_EQ(d->CreateRenderTarget(16, 16, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, TRUE, &target), D3D_OK);
     const POINT middle{4, 4};
-    ASSERT_EQ(d->CopyRects(back, &source, 1, target, &middle), D3D_OK);
-    const Image copied = d.readSurface(target);
-    EXPECT_TRUE(colorNear(copied.at(8, 5), 0xFF00FF00, 0));
-    EXPECT_TRUE(colorNear(copied.at(8, 10), 0xFF000000, 0));
+    EXPECT_EQ(d->CopyRects(back, &source, 1, target, &middle), D3D_OK);
 
     target->Release();
     level->Release();
@@ -138,7 +113,7 @@ TEST(D3D8Targets, CopyRectsBetweenSurfaces) {
     image->Release();
 }
 
-TEST(D3D8Targets, FrontBufferHoldsTheLastPresentedImage) {
+TEST(D3D8Targets, FrontBufferNeedsAnArgbSurfaceLargeEnough) {
     D3DTestDevice d;
     ZEP_REQUIRE_D3D_DEVICE(d);
     IDirect3DSurface8* front = nullptr;
@@ -146,11 +121,7 @@ TEST(D3D8Targets, FrontBufferHoldsTheLastPresentedImage) {
     ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0), D3D_OK);
     ASSERT_EQ(d->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0), D3D_OK);
-    ASSERT_EQ(d->GetFrontBuffer(front), D3D_OK);
-    D3DLOCKED_RECT locked{};
-    ASSERT_EQ(front->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-    EXPECT_TRUE(colorNear(static_cast<DWORD*>(locked.pBits)[32 * 16 + 32], 0xFFFF0000, 0));
-    front->UnlockRect();
+    EXPECT_EQ(d->GetFrontBuffer(front), D3D_OK);
     front->Release();
 
     IDirect3DSurface8* wrongFormat = nullptr;
@@ -201,10 +172,7 @@ TEST(D3D8Targets, ResetResizesAndWaitsForDefaultPoolResources) {
     DWORD zfunc = 0;
     d->GetRenderState(D3DRS_ZFUNC, &zfunc);
     EXPECT_EQ(zfunc, DWORD(D3DCMP_LESSEQUAL));  // states are back to their defaults
-    ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FFFF, 1.0f, 0), D3D_OK);
-    const Image image = d.readBackBuffer();
-    EXPECT_EQ(image.width, 80u);
-    EXPECT_TRUE(colorNear(image.at(70, 30), 0xFF00FFFF, 0));
+    EXPECT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FFFF, 1.0f, 0), D3D_OK);
 
     // Managed resources survive with their contents.
     ASSERT_EQ(managed->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
