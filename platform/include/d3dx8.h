@@ -8,5 +8,6 @@
 
 #include <d3d8.h>
 #include <d3dx8math.h>   /* vectors, matrices, quaternions, planes, colours, picking */
+#include <d3dx8tex.h>    /* textures and surfaces from files and memory, error texts */
 
 #endif /* ZEP_PLATFORM_D3DX8_H */
