@@ -7,6 +7,7 @@
 #include "core/graphics.h"
 #include "core/state.h"
 #include "objects/registry.h"
+#include "objects/textures.h"
 
 #include <ZEPenginedll.h>
 #include <mmsystem.h>
@@ -227,7 +228,7 @@ ZEP_EXPORT uint8_t ZEPAPI InitZEPengine(void) {
     SetAmbientColor(kOpaqueBlack);
     SetDefaultLight(kOpaqueBlack, 0.0f, 0.8f, 0.0f, 100.0f);
 
-    // Both default textures become "none" here (textures, later).
+    defaultTextures() = DefaultTextures{};
     setRenderState(D3DRS_FOGENABLE, 0);
     ZEPengine.fogEnabled = 0;
 
@@ -248,7 +249,7 @@ ZEP_EXPORT uint8_t ZEPAPI InitZEPengine(void) {
     setRenderState(D3DRS_ALPHAREF, 136);
     ZEPengine.colorOp = D3DTOP_MODULATE;
     setStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    // Texture filtering (2, 1, 2) is set here (textures, later).
+    SetTextureFiltering(2, 1, 2);
 
     ZEPengine.nearClip = 1.0f;
     ZEPengine.farClip = 20000.0f;
@@ -256,7 +257,7 @@ ZEP_EXPORT uint8_t ZEPAPI InitZEPengine(void) {
     viewState().fov = 0.7853982f;
     viewState().aspectFactor = 1.0f;
 
-    // The texture list is emptied here (textures, later).
+    guTexMemReset();
     applyDefaultTransforms();
 
     fitRenderTarget();
@@ -283,7 +284,7 @@ ZEP_EXPORT uint8_t ZEPAPI InitZEPengine(void) {
 ZEP_EXPORT void ZEPAPI CloseZEPengine(void) {
     ZEP_log("Close ZEPengine.\n");
     ZEPengine.engineRunning = 0;
-    // The texture list is emptied here (textures, later).
+    guTexMemReset();
     engineHost().cleanup();
 }
 

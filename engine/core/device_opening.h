@@ -62,11 +62,6 @@ bool fitRenderTarget();
 // copy surface; the texture list entry keeps no stale pointer.
 void releaseRenderTarget();
 
-// Appends a texture made by the engine to the texture list; its index, or
-// -1 when the list is full.
-int32_t registerRenderTexture(const char* name, IDirect3DTexture8* texture, int32_t width, int32_t height,
-                              D3DFORMAT format);
-
 // Lets go of the back buffer and depth surface held across a render-target
 // scene.
 void releaseSavedTargets();

@@ -82,8 +82,7 @@ ZEP_EXPORT HRESULT ZEPAPI SetDefaultrenderStates(void) {
     d->SetRenderState(D3DRS_NORMALIZENORMALS, ZEPengine.normalizeNormals);
     d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    // Texture filtering is re-applied here with the recorded mode and flag
-    // (textures, later).
+    SetTextureFiltering(ZEPengine.textureFilterMode, ZEPengine.textureFilterFlag, 2);
     d->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
     d->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
     ZEPengine.alphaRef = 136;
@@ -126,8 +125,7 @@ ZEP_EXPORT HRESULT ZEPAPI SetDefaultrenderStates(void) {
     ZEPengine.fogEnabled = 0;
     LightsOff();
     d->SetRenderState(D3DRS_ZBIAS, 0);
-    // Stage 0 goes back to diffuse only, with no texture chosen
-    // (SetCurrentTexture(-1), textures, later).
+    SetCurrentTexture(-1);
     return d->SetRenderState(D3DRS_ZWRITEENABLE, 1);
 }
 

@@ -6,10 +6,9 @@
 #include "core/device_opening.h"
 
 #include "core/graphics.h"
+#include "objects/textures.h"
 
 #include <ZEPenginedll.h>
-
-#include <cstring>
 
 namespace zep {
 
@@ -36,7 +35,7 @@ bool fitsDevice(int32_t width, int32_t height) {
 void listRenderTexture(IDirect3DTexture8* texture, int32_t width, int32_t height) {
     int32_t& index = ZEPengine.renderTargetTextureIndex;
     if (index < 0) {
-        index = registerRenderTexture(kRenderTextureName, texture, width, height, graphics().backBufferFormat);
+        index = registerTexture(kRenderTextureName, texture, width, height, graphics().backBufferFormat);
         return;
     }
     TextureEntry& entry = Textures[index];
@@ -47,22 +46,6 @@ void listRenderTexture(IDirect3DTexture8* texture, int32_t width, int32_t height
 }
 
 }  // namespace
-
-int32_t registerRenderTexture(const char* name, IDirect3DTexture8* texture, int32_t width, int32_t height,
-                              D3DFORMAT format) {
-    const int32_t index = ZEPengine.textureCount;
-    if (index < 0 || index >= ZEP_MAX_TEXTURES) return -1;
-    TextureEntry& entry = Textures[index];
-    std::memset(&entry, 0, sizeof entry);
-    std::strncpy(entry.name, name, sizeof entry.name - 1);
-    entry.width = width;
-    entry.height = height;
-    entry.format = int32_t(format);
-    entry.texture = texture;
-    entry.spareFormat = -1;
-    ZEPengine.textureCount = index + 1;
-    return index;
-}
 
 void releaseRenderTarget() {
     release(ZEPengine.renderTargetTexture);

@@ -233,6 +233,12 @@ private:
     void applyFrameStates() {
         SetDefaultrenderStates();
         d3d->SetTexture(0, nullptr);
+        // The defaults leave no texture chosen, which takes every stage-0
+        // argument from the diffuse colour and so squares it under MODULATE.
+        // These tests measure the lit or blended diffuse colour itself: the
+        // missing texture reads as white instead.
+        d3d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        d3d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     }
 
     D3DTestDevice device_;
