@@ -14,6 +14,8 @@ pkg_check_modules(SDL2     REQUIRED IMPORTED_TARGET sdl2)        # windows, even
 pkg_check_modules(EPOXY    REQUIRED IMPORTED_TARGET epoxy)       # OpenGL 3.3 function loading
 pkg_check_modules(EGL      REQUIRED IMPORTED_TARGET egl)         # headless GL contexts
 
+find_package(JPEG REQUIRED)      # JPEG screenshots (libjpeg 6b interface)
+
 # ---- Platform libraries (added as the platform layer grows) -----------------
 #
 # When code starts using one of these, move its line out of the comment and
@@ -25,5 +27,4 @@ pkg_check_modules(EGL      REQUIRED IMPORTED_TARGET egl)         # headless GL c
 #   pkg_check_modules(PNG      REQUIRED IMPORTED_TARGET libpng)      # PNG reference images in tests
 #   pkg_check_modules(FFMPEG   REQUIRED IMPORTED_TARGET
 #       libavformat libavcodec libswscale libavdevice libavutil)    # AVI writing, video capture
-#   find_package(JPEG REQUIRED)                                      # JPEG screenshots (libjpeg 6b)
 #   stb_image comes from libstb-dev: headers under /usr/include/stb

@@ -5,6 +5,7 @@
 #include "core/device_opening.h"
 
 #include "core/graphics.h"
+#include "core/mouse.h"
 #include "core/state.h"
 #include "objects/registry.h"
 #include "objects/textures.h"
@@ -166,6 +167,7 @@ ZEP_EXPORT uint8_t ZEPAPI InitD3DHWND(HWND* window, int32_t width, int32_t heigh
     std::fesetenv(FE_DFL_ENV);
     std::srand(0);
     ZEPengine.renderTargetTextureIndex = -1;
+    openMouseController();  // the trackball's radii, before the window's first messages
 
     DeviceHost& host = engineHost();
     host.prepare(width, height);

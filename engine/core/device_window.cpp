@@ -4,6 +4,7 @@
 
 #include "core/device_opening.h"
 #include "core/graphics.h"
+#include "core/mouse.h"
 
 #include <ZEPenginedll.h>
 
@@ -95,8 +96,8 @@ LRESULT DeviceHost::defaultResult(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 LRESULT DeviceHost::msgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    // The mouse view controller sees every message first (input, a later
-    // piece of the engine).
+    // The mouse view controller sees every message first.
+    handleMouseMessage(message, wParam, lParam);
     switch (message) {
     case WM_SIZE:
         ZEP_log("WM_SIZE\n");

@@ -141,8 +141,8 @@ ZEP_EXPORT HRESULT ZEPAPI ClearTarget(uint32_t flags, uint32_t color, float z, u
 }
 
 ZEP_EXPORT int32_t ZEPAPI StartFrame(void) {
-    // The keyboard state is read into the record here (input, a later piece
-    // of the engine).
+    // The key state for this frame; a failed read keeps the last one.
+    RefreshKeyBuff();
     const int32_t now = int32_t(timeGetTime());
     const int32_t delta = now - ZEPengine.frameStart;
     ZEPengine.frameStart = now;

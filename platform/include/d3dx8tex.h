@@ -138,6 +138,15 @@ HRESULT WINAPI D3DXLoadSurfaceFromMemory(LPDIRECT3DSURFACE8 pDestSurface, const 
                                          UINT SrcPitch, const PALETTEENTRY* pSrcPalette, const RECT* pSrcRect,
                                          DWORD Filter, D3DCOLOR ColorKey);
 
+/* Writes a surface, or the rectangle of it (null: the whole surface), as an
+ * image file: BMP (or DIB), TGA, PNG, JPEG or PPM; alpha is kept by TGA, PNG
+ * and BMP when the format has it. DDS and unknown file formats give
+ * D3DERR_INVALIDCALL, a file that cannot be written E_FAIL. Palette formats
+ * need pSrcPalette. */
+HRESULT WINAPI D3DXSaveSurfaceToFileA(LPCSTR pDestFile, D3DXIMAGE_FILEFORMAT DestFormat,
+                                      LPDIRECT3DSURFACE8 pSrcSurface, const PALETTEENTRY* pSrcPalette,
+                                      const RECT* pSrcRect);
+
 /* Fills every level below SrcLevel from the one above it with the filter
  * (D3DX_DEFAULT: box). */
 HRESULT WINAPI D3DXFilterTexture(LPDIRECT3DBASETEXTURE8 pBaseTexture, const PALETTEENTRY* pPalette, UINT SrcLevel,
@@ -151,5 +160,6 @@ HRESULT WINAPI D3DXFilterTexture(LPDIRECT3DBASETEXTURE8 pBaseTexture, const PALE
 #define D3DXCreateTextureFromFile D3DXCreateTextureFromFileA
 #define D3DXCreateTextureFromFileEx D3DXCreateTextureFromFileExA
 #define D3DXLoadSurfaceFromFile D3DXLoadSurfaceFromFileA
+#define D3DXSaveSurfaceToFile D3DXSaveSurfaceToFileA
 
 #endif /* ZEP_PLATFORM_D3DX8TEX_H */
