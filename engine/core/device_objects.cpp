@@ -5,6 +5,7 @@
 #include "core/device_opening.h"
 
 #include "core/graphics.h"
+#include "terrain/effects.h"
 
 #include <ZEPenginedll.h>
 
@@ -79,7 +80,7 @@ protected:
         if (graphics().stencilPresent == 4) fillScreenQuad();
         ZEPengine.backBufferBits = backBufferBits(graphics().backBufferFormat);
         reapplyCurrentStates();
-        // The effect programs are made again here (effect programs, later).
+        createEffectPrograms();
         return S_OK;
     }
 
@@ -88,8 +89,8 @@ protected:
         releaseSavedTargets();
         releaseRenderTarget();
         release(poolBuffers().smallSurface);
-        // The effect programs are released and the font invalidated here
-        // (effect programs and text drawing, later).
+        releaseEffectPrograms();
+        // The font is invalidated here (text drawing, later).
         return S_OK;
     }
 
@@ -102,8 +103,8 @@ protected:
 
     HRESULT finalCleanup() override {
         ZEP_log("Engine closed\n");
-        // The water noise texture and the effect programs go here (water
-        // and effect programs, later).
+        // The water noise texture goes here (water, later).
+        releaseEffectPrograms();
         releasePools();
         closeDirectDraw();
         // The host's flag is let go of too: a later close must not write to

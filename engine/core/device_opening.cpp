@@ -9,6 +9,7 @@
 #include "core/state.h"
 #include "objects/registry.h"
 #include "objects/textures.h"
+#include "terrain/effects.h"
 
 #include <ZEPenginedll.h>
 #include <mmsystem.h>
@@ -269,8 +270,8 @@ ZEP_EXPORT uint8_t ZEPAPI InitZEPengine(void) {
     reserveTextBlock();
     if (device()) createSmallSurface();
 
-    // The water noise texture and the effect programs are made here (water
-    // and effect programs, later).
+    // The water noise texture is made here (water, later).
+    createEffectPrograms();
 
     ZEPengine.shadowTexture = -1;
     // SetShadowColor(0xff000000) makes the shadow texture here (stencil

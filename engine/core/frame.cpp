@@ -4,6 +4,7 @@
 #include "core/device_opening.h"
 
 #include "core/graphics.h"
+#include "objects/object_draw.h"
 
 #include <ZEPenginedll.h>
 #include <mmsystem.h>
@@ -65,7 +66,10 @@ uint8_t beginFrame(bool toTarget, int32_t clear) {
     }
     applyDefaultTransforms();
     SetDefaultrenderStates();
-    // On the back buffer the water animation advances here (water, later).
+    // On the back buffer the water animation advances: the bump rotation of
+    // water-style meshes here, the water surface's own matrices with the
+    // water surface.
+    if (!toTarget) advanceBumpRotation(timeGetTime());
     return 1;
 }
 

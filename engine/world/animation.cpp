@@ -10,6 +10,8 @@
 
 #include "world/animation.h"
 
+#include "core/process_memory.h"
+
 #include "objects/registry.h"
 
 #include <ZEPenginedll.h>
@@ -146,7 +148,7 @@ float rateFor(const WorldObject& rec) {
 AnimState* newStoppedState() {
     // Playback states live as long as the records that point to them: the
     // engine never frees them.
-    auto* state = static_cast<AnimState*>(std::calloc(1, sizeof(AnimState)));
+    auto* state = static_cast<AnimState*>(allocateForProcess(1, sizeof(AnimState)));
     if (!state) {
         ZEP_log("Error: no memory for an animation state.\n");
         return nullptr;

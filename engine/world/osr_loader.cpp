@@ -18,6 +18,8 @@
 
 #include "world/osr_loader.h"
 
+#include "core/process_memory.h"
+
 #include "objects/registry.h"
 #include "objects/textures.h"
 #include "objects/whole_file.h"
@@ -132,7 +134,7 @@ void makeSceneObject(WorldObject& rec) {
 // engine frees them, and hosts keep pointers into them.
 template <typename T>
 T* allocateForever(size_t count) {
-    return static_cast<T*>(std::calloc(count, sizeof(T)));
+    return static_cast<T*>(allocateForProcess(count, sizeof(T)));
 }
 
 WorldObject* newArray(size_t count) {

@@ -9,5 +9,6 @@
 #include <d3d8.h>
 #include <d3dx8math.h>   /* vectors, matrices, quaternions, planes, colours, picking */
 #include <d3dx8tex.h>    /* textures and surfaces from files and memory, error texts */
+#include <d3dx8effect.h> /* effects from text, the vs.1.x / ps.1.x assembler */
 
 #endif /* ZEP_PLATFORM_D3DX8_H */
