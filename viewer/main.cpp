@@ -215,19 +215,29 @@ bool saveDueScreenshots(const Options& options, int frame) {
     return saved;
 }
 
-LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+// A point of the window's client area as mouse messages carry it; a drag
+// that would leave the window stops at its edge, as the mouse would.
+LPARAM clientPoint(int x, int y, int width, int height) {
+    x = x < 0 ? 0 : x >= width ? width - 1 : x;
+    y = y < 0 ? 0 : y >= height ? height - 1 : y;
+    return MAKELPARAM(x, y);
+}
 
 // A left-button drag as the window procedure would receive it from a hand:
 // press, moves with the button held, release. The messages queue up and the
 // loop below dispatches them, one per pass.
 void postDrag(const Drag& drag) {
-    const int x0 = (engine && engine->screenWidth > 0 ? engine->screenWidth : 800) / 2;
-    const int y0 = (engine && engine->screenHeight > 0 ? engine->screenHeight : 600) / 2;
-    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at(x0, y0));
-    for (int step = 1; step <= kDragSteps; ++step)
-        PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON,
-                     at(x0 + drag.dx * step / kDragSteps, y0 + drag.dy * step / kDragSteps));
-    PostMessageA(window, WM_LBUTTONUP, 0, at(x0 + drag.dx, y0 + drag.dy));
+    const int width = engine && engine->screenWidth > 0 ? engine->screenWidth : 800;
+    const int height = engine && engine->screenHeight > 0 ? engine->screenHeight : 600;
+    const int x0 = width / 2;
+    const int y0 = height / 2;
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, clientPoint(x0, y0, width, height));
+    for (int step = 1; step <= kDragSteps; ++step) {
+        const int x = x0 + drag.dx * step / kDragSteps;
+        const int y = y0 + drag.dy * step / kDragSteps;
+        PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, clientPoint(x, y, width, height));
+    }
+    PostMessageA(window, WM_LBUTTONUP, 0, clientPoint(x0 + drag.dx, y0 + drag.dy, width, height));
 }
 
 void pumpOneMessage() {
