@@ -225,7 +225,7 @@ ZEP_VISUAL_GROUP(geometry) {
     // u = 0.5 lies three quarters across the span (s / 3 = (1 - s) / 2 ...
     // solved: s = 0.75, x = 16 + 36 = 52), not at its middle (x = 40).
     // A 2x1 texture: u < 0.5 red, else green.
-    cases.add("rhw gives perspective correct texture coordinates", [](Context& c) {
+    cases.add("rhw corrects texture coordinates for depth", [](Context& c) {
         c.d3d->SetTexture(0, c.makeTexture(2, 1, {kRed, kGreen}));
         c.samplePoint(0);
         selectTexture(c, 0);
@@ -257,7 +257,7 @@ ZEP_VISUAL_GROUP(geometry) {
 
     // A left-handed perspective projection, near 1 and far 3: camera-space
     // z = 2 maps to depth (2 - 1) * 3/2 / 2 = 0.75.
-    cases.add("perspective projection keeps depth between zero and one", [](Context& c) {
+    cases.add("frustum projection keeps depth between zero and one", [](Context& c) {
         D3DMATRIX projection{};
         projection._11 = projection._22 = 1.0f;
         projection._33 = 3.0f / 2.0f;

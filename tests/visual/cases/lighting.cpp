@@ -127,22 +127,22 @@ std::vector<LightCase> lightCases() {
 
     // Local viewer: at corner (1, 1, 0) the viewer direction is (-1, -1, 0) / sqrt 2,
     // H = normalize(V + L) = (-0.5, -0.5, -0.707), (N.H)^2 = 0.5.
-    c.push_back(specularCase("specular", directional(0, 0, 1), 0x008000));
-    LightCase noSpecular = specularCase("specular disabled", directional(0, 0, 1), 0x000000);
+    c.push_back(specularCase("highlight", directional(0, 0, 1), 0x008000));
+    LightCase noSpecular = specularCase("highlight disabled", directional(0, 0, 1), 0x000000);
     noSpecular.states = {{D3DRS_SPECULARENABLE, FALSE}};
     c.push_back(noSpecular);
     // The light comes from L = (0, 0.6, -0.8). With the viewer at infinity
     // towards -z, V = (0, 0, -1) and H = (0, 0.316, -0.949): (N.H)^2 = 0.9.
     // (A viewer direction of +z would put H at (0, 0.949, 0.316), N.H < 0: no
     // highlight at all.)
-    LightCase distantViewer = specularCase("specular distant viewer", directional(0, -0.6f, 0.8f), 0x00E600);
+    LightCase distantViewer = specularCase("highlight distant viewer", directional(0, -0.6f, 0.8f), 0x00E600);
     distantViewer.states.push_back({D3DRS_LOCALVIEWER, FALSE});
     c.push_back(distantViewer);
     // The same light seen from the origin: V = -(x, y, 0) / |(x, y)| at each
     // corner gives (N.H)^2 = 0.556 at the top corners and 0.225 at the
     // bottom ones; the centre lies on the diagonal from (1, 1) to (-1, -1):
     // (0.556 + 0.225) / 2 = 0.39.
-    c.push_back(specularCase("specular local viewer off axis", directional(0, -0.6f, 0.8f), 0x006400));
+    c.push_back(specularCase("highlight local viewer off axis", directional(0, -0.6f, 0.8f), 0x006400));
 
     // The engine's lit objects: the ambient from the vertex colour, the
     // rest from a white material of power 50, highlights on, distant viewer.
@@ -193,9 +193,9 @@ std::vector<LightCase> lightCases() {
                              {D3DRS_EMISSIVEMATERIALSOURCE, D3DMCS_COLOR2}};
     c.push_back(emissiveSource);
 
-    // The highlight of the "specular" row, tinted by the vertex's specular
+    // The highlight of the "highlight" row, tinted by the vertex's specular
     // colour (blue) instead of the white material: 0.5 x (0, 1, 1) x blue.
-    LightCase specularSource = specularCase("specular from vertex colour 2", directional(0, 0, 1), 0x000080);
+    LightCase specularSource = specularCase("highlight from vertex colour 2", directional(0, 0, 1), 0x000080);
     specularSource.light.Specular = rgb(0, 1, 1);
     specularSource.vertexSpecular = 0xFF0000FF;
     specularSource.states.push_back({D3DRS_COLORVERTEX, TRUE});

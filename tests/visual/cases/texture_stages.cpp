@@ -101,7 +101,7 @@ const OpCase kCases[] = {
     {"COMPLEMENT", color(D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_COMPLEMENT), kOff, 0xFFFF8000, 0, 0, 0, 0x007FFF},
     {"ALPHAREPLICATE", color(D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE), kOff, 0x80FF0000, 0, 0, 0, 0x808080},
     {"TFACTOR", color(D3DTOP_SELECTARG1, D3DTA_TFACTOR), kOff, 0xFFFF0000, 0, 0, 0xFF00FFFF, 0x00FFFF},
-    {"SPECULAR", color(D3DTOP_SELECTARG1, D3DTA_SPECULAR), kOff, 0xFFFF0000, 0, 0xFFFF00FF, 0, 0xFF00FF},
+    {"second vertex colour", color(D3DTOP_SELECTARG1, D3DTA_SPECULAR), kOff, 0xFFFF0000, 0, 0xFFFF00FF, 0, 0xFF00FF},
     {"CURRENT chains", color(D3DTOP_SELECTARG1, D3DTA_TEXTURE), color(D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_DIFFUSE), 0xFFFFFF00, 0xFF00FFFF, 0, 0, 0x00FF00},
     // stage 0 writes TEMP and leaves CURRENT as diffuse; stage 1: diffuse - temp
     {"RESULTARG TEMP",
@@ -151,7 +151,7 @@ ZEP_VISUAL_GROUP(stages) {
     });
 
     for (DWORD enable : {FALSE, TRUE}) {
-        cases.add(enable ? "specular added when enabled" : "specular ignored when disabled", [enable](Context& c) {
+        cases.add(enable ? "second colour added when enabled" : "second colour ignored when disabled", [enable](Context& c) {
             apply(c.d3d, 0, color(D3DTOP_SELECTARG1, D3DTA_DIFFUSE));
             c.d3d->SetRenderState(D3DRS_SPECULARENABLE, enable);
             c.drawStrip(screenQuad(0, 0, 64, 64, 0.5f, 0xFF800000, 0xFF80FF00), kScreenFvf);

@@ -72,7 +72,7 @@ const FogCase kFogCases[] = {
     // an affine projection: the depth 5 / 20 = 0.25 against start 0 and end 0.5
     {"table linear by depth", TRUE, D3DFOG_LINEAR, D3DFOG_NONE, FALSE, 0, 0.5f, 0, 5, false, 0x800080},
     // no formula: the factor is the vertex's specular alpha, 0x40 / 255
-    {"without a mode from specular alpha", TRUE, D3DFOG_NONE, D3DFOG_NONE, FALSE, 0, 10, 0, 5, false, 0x4000BF,
+    {"without a mode from second colour alpha", TRUE, D3DFOG_NONE, D3DFOG_NONE, FALSE, 0, 10, 0, 5, false, 0x4000BF,
      0x40000000},
     {"off", FALSE, D3DFOG_NONE, D3DFOG_LINEAR, FALSE, 0, 10, 0, 12, false, 0xFF0000},
 };
@@ -113,7 +113,7 @@ void addFogCases(zep::visual::CaseList& cases) {
     });
 
     // Pre-transformed vertices carry their own fog factor in the specular alpha.
-    cases.add("fog pretransformed from specular alpha", [](Context& c) {
+    cases.add("fog pretransformed from second colour alpha", [](Context& c) {
         c.d3d->SetRenderState(D3DRS_FOGENABLE, TRUE);
         c.d3d->SetRenderState(D3DRS_FOGCOLOR, 0x000000FF);
         c.d3d->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
