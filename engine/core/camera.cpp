@@ -238,6 +238,18 @@ ZEP_EXPORT void ZEPAPI PixelTransformByMouse(D3DVECTOR* v) {
 
 // ---- Projection and viewport ---------------------------------------------------
 
+namespace {
+
+// The perspective and orthographic setters that own their clip distances
+// record them, then give the device the world matrix again.
+void keepClipDistancesAndWorld(float nearClip, float farClip) {
+    ZEPengine.nearClip = nearClip;
+    ZEPengine.farClip = farClip;
+    setDeviceTransform(D3DTS_WORLD, zep::viewState().world);
+}
+
+}  // namespace
+
 ZEP_EXPORT void ZEPAPI SetViewParameters(float x, float y, float width, float height, float minZ, float maxZ) {
     if (!isKeepValue(x)) storeViewport(x, y, width, height, minZ, maxZ);
     setDeviceViewport(zep::viewState().viewport);
@@ -254,9 +266,7 @@ ZEP_EXPORT void ZEPAPI SetViewportParameters(float x, float y, float width, floa
     view.aspectFactor = aspect;
     view.fov = fov;
     setProjection(perspective(fov, aspect, nearClip, farClip));
-    ZEPengine.nearClip = nearClip;
-    ZEPengine.farClip = farClip;
-    setDeviceTransform(D3DTS_WORLD, view.world);
+    keepClipDistancesAndWorld(nearClip, farClip);
 }
 
 ZEP_EXPORT void ZEPAPI SetProjectParameters(float fov, float aspect, float nearClip, float farClip, float eyeX,
@@ -267,9 +277,7 @@ ZEP_EXPORT void ZEPAPI SetProjectParameters(float fov, float aspect, float nearC
     view.fov = fov;
     view.aspectFactor = aspect;
     setProjection(perspective(fov, aspect, nearClip, farClip));
-    ZEPengine.nearClip = nearClip;
-    ZEPengine.farClip = farClip;
-    setDeviceTransform(D3DTS_WORLD, view.world);
+    keepClipDistancesAndWorld(nearClip, farClip);
     setLookAtView(eyeX, eyeY, eyeZ, atX, atY, atZ, upX, upY, upZ);
 }
 
@@ -282,9 +290,7 @@ ZEP_EXPORT void ZEPAPI SetAxViewportParameters(float x, float y, float width, fl
     view.aspectFactor = aspect;
     view.orthoScale = scale;
     setProjection(orthographic(scale, aspect, nearClip, farClip));
-    ZEPengine.nearClip = nearClip;
-    ZEPengine.farClip = farClip;
-    setDeviceTransform(D3DTS_WORLD, view.world);
+    keepClipDistancesAndWorld(nearClip, farClip);
 }
 
 ZEP_EXPORT void ZEPAPI SetAxProjectParameters(float scale, float aspect, float nearClip, float farClip, float eyeX,

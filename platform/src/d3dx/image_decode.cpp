@@ -11,27 +11,12 @@
 #include <cstring>
 #include <new>
 
-// stb_image is compiled here, privately (static functions): only the
-// formats above, from memory only, since files are opened through
-// zep_fopen. Its own code is not held to our warning flags.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#pragma GCC diagnostic ignored "-Wmisleading-indentation"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#pragma GCC diagnostic ignored "-Wtype-limits"
-#pragma GCC diagnostic ignored "-Wshadow"
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_NO_STDIO
-#define STBI_NO_FAILURE_STRINGS  // their buffer is shared between threads
+// Only the formats this loader hands to stb_image.
 #define STBI_ONLY_BMP
 #define STBI_ONLY_PNG
 #define STBI_ONLY_JPEG
 #define STBI_ONLY_PNM
-#include <stb/stb_image.h>
-#pragma GCC diagnostic pop
+#include "d3dx/stb_image_private.h"
 
 namespace zep::d3dx {
 

@@ -17,18 +17,7 @@
 #include <string>
 #include <vector>
 
-// stb_image_write is compiled here, privately (static functions), writing
-// to memory only: files are made through zep_fopen. Its own code is not
-// held to our warning flags.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "d3dx/stb_image_write_private.h"
 
 namespace zep::d3dx {
 
