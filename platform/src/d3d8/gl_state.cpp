@@ -305,6 +305,26 @@ void applyRaster(GlShadow& gl, const DWORD* rs, bool multisampled) {
     }
 }
 
+bool isSoftwareRasteriser() {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (!renderer) return false;
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "SwiftShader"})
+        if (std::strstr(renderer, name)) return true;
+    return false;
+}
+
+// The largest anisotropy handed to GL; 0 where GL cannot filter
+// anisotropically at all. MAXANISOTROPY is a ceiling, not a demand, so a
+// software rasteriser is held to 1: there every extra probe is paid per
+// pixel on the CPU, and a ground plane at 2x made frames four times slower
+// without a difference anyone could see at that degree.
+float samplerAnisotropyLimit() {
+    const bool supported = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
+                           epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
+    if (!supported) return 0.0f;
+    return isSoftwareRasteriser() ? 1.0f : 16.0f;
+}
+
 void applySampler(GlShadow& gl, int stage, const SamplerParams& p) {
     if (gl.valid && gl.samplerValid[stage] && gl.samplerParams[stage] == p) return;
     const GLuint s = gl.samplers[stage];
@@ -318,11 +338,9 @@ void applySampler(GlShadow& gl, int stage, const SamplerParams& p) {
     const float border[4] = {float((p.border >> 16) & 0xFF) / 255.0f, float((p.border >> 8) & 0xFF) / 255.0f,
                              float(p.border & 0xFF) / 255.0f, float(p.border >> 24) / 255.0f};
     glSamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, border);
-    static const bool anisotropic =
-        epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
-        epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
-    if (anisotropic)
-        glSamplerParameterf(s, GL_TEXTURE_MAX_ANISOTROPY_EXT, p.anisotropy);
+    static const float anisotropyLimit = samplerAnisotropyLimit();
+    if (anisotropyLimit >= 1.0f)
+        glSamplerParameterf(s, GL_TEXTURE_MAX_ANISOTROPY_EXT, std::min(p.anisotropy, anisotropyLimit));
     gl.samplerParams[stage] = p;
     gl.samplerValid[stage] = true;
 }
