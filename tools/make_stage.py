@@ -12,9 +12,9 @@ The scene is a small theatre stage seen from the front and a little above:
 a round plank floor with a spotlight pool, a curved velvet curtain under a
 gold pelmet, two marble pillars, crates, footlights, a stained-glass screen,
 and three moving things: a carousel turning, a ball bouncing and a pendulum
-swinging. The viewer draws unlit, so all light is baked in: the key light,
-the spotlight pool and soft contact shadows go into vertex colours, which
-the engine multiplies with the textures.
+swinging to and fro. The viewer draws unlit, so all light is baked in: the
+key light, the spotlight pool and soft contact shadows go into vertex
+colours, which the engine multiplies with the textures.
 
 Axes are the engine's: x right, y up, z away from the viewer. OBJ files
 store positions Z-up (y and z exchanged) and V flipped; the writer below
@@ -787,7 +787,7 @@ def ball_object():
 
 def pendulum_object():
     """A rod and a gold bob hanging from the object's origin, which is the
-    pivot; it swings to and fro in a loop of nine keys, easing at both ends."""
+    pivot; one swing of five keys, easing at both ends."""
     obj = Obj()
     white = obj.slot("White.tga")
     gold = obj.slot("Gold.tga")
@@ -817,12 +817,10 @@ def pendulum_object():
     for i in range(segments):
         a = 2 * math.pi * (i + 0.5) / segments
         obj.quad(edge[i][0], edge[i + 1][0], edge[i + 1][1], edge[i][1], gold, (math.cos(a), math.sin(a), 0.0))
-    # The swing there and back is one loop rather than an oscillation: an
-    # oscillation running backwards can be thrown off its keys by one long
-    # frame, a loop only ever runs forwards.
+    # One swing from left to right; the scene file makes it oscillate, so
+    # the engine plays it back again from right to left.
     anim = Animation("swing")
-    for time, angle in ((0, -0.6), (400, -0.45), (1000, 0.0), (1600, 0.45), (2000, 0.6),
-                        (2400, 0.45), (3000, 0.0), (3600, -0.45), (4000, -0.6)):
+    for time, angle in ((0, -0.6), (400, -0.45), (1000, 0.0), (1600, 0.45), (2000, 0.6)):
         anim.key(time, rotate=(0.0, 0.0, angle))
     obj.animation = anim
     return obj
@@ -934,7 +932,7 @@ def main():
     write_osr(os.path.join(out, "show.osr"), [
         ("Carousel.obj", placed(CAROUSEL_AT), ["ANIMTYPE: LOOP"]),
         ("Ball.obj", placed(BALL_AT)),  # the loop carries over from above
-        ("Pendulum.obj", matmul(rotation(ty=PENDULUM_PIVOT[1]), frame), ["ANIMTYPE: LOOP"]),
+        ("Pendulum.obj", matmul(rotation(ty=PENDULUM_PIVOT[1]), frame), ["ANIMTYPE: OSCILLATE"]),
     ])
     write_osr(os.path.join(out, "props.osr"),
               [("Crate.obj", placed(at, turn)) for at, turn in CRATES]

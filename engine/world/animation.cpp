@@ -58,8 +58,11 @@ struct Segment {
 };
 
 // Steps the state past the keys it has crossed and applies the animType's
-// rules at either end. Moves at most one key per frame, so a long frame
-// catches up over the following frames.
+// rules at either end. Forward it moves at most one key per frame, so a
+// long frame catches up over the following frames while the pose rests on
+// the later key. Backwards it steps over every key it has crossed and
+// turns at key 0 in the same frame: a position left below zero would read
+// as "stopped" on the next frame and freeze the record for good.
 Segment advance(AnimState& state, WorldObject& rec, const AnimationEntry& animation, Update update) {
     const int32_t lastKey = animation.keyCount - 1;
     const double moved = double(state.position) + double(ZEPengine.frameDelta) * double(state.speed);
@@ -67,26 +70,29 @@ Segment advance(AnimState& state, WorldObject& rec, const AnimationEntry& animat
     float position = float(state.position);
     int32_t k = std::clamp(state.key, 0, lastKey - 1);
 
-    if (position < animation.keyTimes[k]) {
-        if (k > 0) {
-            --k;
-        } else {
-            if (rec.animType & ZEP_ANIMTYPE_ONCE) {
-                state.position = 0;
-                position = 0.0f;
-                if (update == Update::Self && (rec.animType & ZEP_ANIMTYPE_HIDE_AT_END)) rec.active = 0;
-            }
-            if (rec.animType & ZEP_ANIMTYPE_LOOP) {
-                state.position = 0;
-                position = 0.0f;
-            }
-            const int32_t backwards = ZEP_ANIMTYPE_OSCILLATE | ZEP_ANIMTYPE_REVERSE;
-            if ((rec.animType & backwards) == backwards) {
-                state.position = 0;
-                position = 0.0f;
-                state.speed = -state.speed;
-                rec.animType &= ~ZEP_ANIMTYPE_REVERSE;
-            }
+    while (k > 0 && position < animation.keyTimes[k]) --k;
+    if (position < animation.keyTimes[0]) {
+        if (rec.animType & ZEP_ANIMTYPE_ONCE) {
+            state.position = 0;
+            position = 0.0f;
+            if (update == Update::Self && (rec.animType & ZEP_ANIMTYPE_HIDE_AT_END)) rec.active = 0;
+        }
+        if (rec.animType & ZEP_ANIMTYPE_LOOP) {
+            state.position = 0;
+            position = 0.0f;
+        }
+        const int32_t backwards = ZEP_ANIMTYPE_OSCILLATE | ZEP_ANIMTYPE_REVERSE;
+        if ((rec.animType & backwards) == backwards) {
+            state.position = 0;
+            position = 0.0f;
+            state.speed = -state.speed;
+            rec.animType &= ~ZEP_ANIMTYPE_REVERSE;
+        }
+        // Run backwards with no rule for the start (a negative speed
+        // given to PlayAnim): rest at the start, still running.
+        if (state.position < 0) {
+            state.position = 0;
+            position = 0.0f;
         }
     }
 
@@ -115,9 +121,10 @@ Segment advance(AnimState& state, WorldObject& rec, const AnimationEntry& animat
     }
 
     // Keys closer than a whole tick (equal times included) give no segment
-    // to interpolate over: the pose is the later key's.
+    // to interpolate over: the pose is the later key's. Outside its segment
+    // the pose rests on the nearer key; the keys define no pose beyond them.
     const int32_t span = truncateToInt(double(animation.keyTimes[k + 1]) - double(animation.keyTimes[k]));
-    const float weight = span == 0 ? 1.0f : std::min((position - animation.keyTimes[k]) / float(span), 1.0f);
+    const float weight = span == 0 ? 1.0f : std::clamp((position - animation.keyTimes[k]) / float(span), 0.0f, 1.0f);
     state.key = k;
     return {k, weight};
 }

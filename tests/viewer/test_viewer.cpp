@@ -284,7 +284,7 @@ TEST(Viewer, StageMovesWhereItsAnimationsAreAndNowhereElse) {
         EXPECT_EQ(changedPixelsOutsideMovingThings(pictures[i - 1], pictures[i]), 0) << "frames " << frames[i - 1]
                                                                                      << " and " << frames[i];
     // Each of the three has moved between some two of the pictures. Their
-    // loops take 1.16, 2.8 and 6 seconds, so no two pictures a few frames
+    // cycles take 1.16, 2.8 and 6 seconds, so no two pictures a few frames
     // apart catch all of them in the same pose.
     for (const MovingThing& thing : kMovingThings) {
         int mostChanged = 0;

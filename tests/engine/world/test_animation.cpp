@@ -89,8 +89,16 @@ TEST_F(AnimationTest, SelfAnimationFollowsTheFrameClock) {
         {"less than a tick per frame never moves", kThreeKeys, 1, 0.5f, 1,
          {{0, 0}, {0, 0}, {0, 0}, {0, 0}}},
         {"whole ticks move", kThreeKeys, 1, 0.5f, 2, {{0.1f, 1}, {0.2f, 2}, {0.3f, 3}}},
-        {"once whose first key is later than one frame stays at 0, before its first pose",
-         {{100, 0}, {200, 10}}, 1, 1.0f, 50, {{-10, 0}, {-10, 0}}},
+        {"once whose first key is later than one frame stays at 0, in its first key's pose",
+         {{100, 0}, {200, 10}}, 1, 1.0f, 50, {{0, 0}, {0, 0}}},
+        // Backwards from 300 to -50 crosses keys 2, 1 and 0 in one frame: the
+        // oscillation turns there and then, instead of stopping for good at a
+        // negative position.
+        {"oscillate turns at key 0 when one frame crosses several keys backwards",
+         {{0, 0}, {100, 10}, {200, 20}, {300, 30}}, 2, 1.0f, 350,
+         {{20, 350, 1, 2}, {30, 700, 1, 2}, {30, 300, 1, 10}, {0, 0, 1, 2}, {20, 350, 1, 2}}},
+        {"a negative speed without an oscillation rests at the start, still running", kThreeKeys, 0, -1.0f, 50,
+         {{0, 0}, {0, 0}}},
         {"equal key times give the later key's pose", {{0, 0}, {50, 5}, {50, 7}}, 1, 1.0f, 60,
          {{7, 60}, {7, 50}}},
         {"a faster file rate plays faster", kThreeKeys, 1, 0.5f, 25, {{5, 50}, {10, 100}}, 640.0f},
