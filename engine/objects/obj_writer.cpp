@@ -212,6 +212,24 @@ size_t imageSize(const SaveRange& range) {
            124 * size_t(range.helperCount);
 }
 
+// The reader refuses more than 32 texture slots and 100000 vertices or
+// more; a file it would refuse is not written at all, rather than reported
+// as saved and lost on the next load.
+bool readableBack(const SaveRange& range, int32_t obj) {
+    const int32_t slots = range.meshCount + 1;
+    if (slots > obj::kMaxSlots) {
+        ZEP_log("Error: object %i has %i meshes, a file holds at most %i.\n", obj, range.meshCount,
+                obj::kMaxSlots - 1);
+        return false;
+    }
+    if (range.vertexCount >= obj::kVertexLimit) {
+        ZEP_log("Error: object %i has %i vertices, a file holds fewer than %i.\n", obj, range.vertexCount,
+                obj::kVertexLimit);
+        return false;
+    }
+    return true;
+}
+
 uint8_t saveObject(const char* path, int32_t obj) {
     const ObjectRecord* object = nullptr;
     if (!objectSavable(obj, &object)) {
@@ -221,6 +239,7 @@ uint8_t saveObject(const char* path, int32_t obj) {
     // The image is complete before the file is created, so a failed read of
     // the pools leaves no half-written file behind.
     const SaveRange range = saveRange(*object);
+    if (!readableBack(range, obj)) return 0;
     FileImage image(imageSize(range));
     if (!buildImage(image, range)) return 0;
     FILE* file = path ? zep_fopen(path, "wb") : nullptr;

@@ -55,6 +55,25 @@ protected:
         return obj;
     }
 
+    // A committed object of `meshes` meshes, one triangle each.
+    int32_t buildObjectOfMeshes(int32_t meshes) {
+        const int32_t obj = GetObjsNumber();
+        const int32_t first = GetMeshesNumber();
+        InitObj(obj, ZEP_OBJ_ORDINARY);
+        for (int32_t m = 0; m < meshes; ++m) {
+            const float x = float(m);
+            const int32_t a = AddLightVertex(x, 0, 0, 0, 1, 0, 0, 0, 0xFFFFFFFF);
+            const int32_t b = AddLightVertex(x + 1, 0, 0, 0, 1, 0, 1, 0, 0xFFFFFFFF);
+            const int32_t c = AddLightVertex(x, 1, 0, 0, 1, 0, 0, 1, 0xFFFFFFFF);
+            AddPolyIndexes(a, b, c);
+            AddMesh(obj, first + m + 1);
+        }
+        CloseObj(obj, first + meshes - 1);
+        SetMeshesNumber(first + meshes);
+        SetObjsNumber(obj + 1);
+        return obj;
+    }
+
     int32_t vertexCount(int32_t obj) const {
         const ObjectRecord& object = ZEPengine.objects[obj];
         return ZEPengine.meshes[object.lastMesh].vertexEnd;
@@ -252,6 +271,20 @@ TEST_F(ObjWriter, FailuresWriteNothing) {
     size_t mark = logMark();
     EXPECT_EQ(saveobj("missing/folder/x.obj", obj), 0);
     EXPECT_EQ(logLinesSince(mark), (Lines{"Error: File write open [missing/folder/x.obj]"}));
+
+    // 31 meshes make the 32 texture slots a file can hold; 32 meshes would
+    // make a file the reader refuses, so none is written.
+    const int32_t most = buildObjectOfMeshes(31);
+    ASSERT_EQ(saveobj("most.obj", most), 1);
+    const int32_t copy = loadobj("most.obj");
+    ASSERT_GE(copy, 1);
+    EXPECT_EQ(ZEPengine.objects[copy].lastMesh - ZEPengine.objects[copy].firstMesh + 1, 31);
+    const int32_t tooMany = buildObjectOfMeshes(32);
+    mark = logMark();
+    EXPECT_EQ(saveobj("many.obj", tooMany), 0);
+    EXPECT_EQ(logLinesSince(mark),
+              (Lines{"Error: object " + std::to_string(tooMany) + " has 32 meshes, a file holds at most 31."}));
+    EXPECT_FALSE(std::filesystem::exists(directory / "many.obj"));
 
     mark = logMark();
     EXPECT_EQ(saveobj("bad.obj", -1), 0);
