@@ -410,6 +410,40 @@ TEST_F(OsrLoaderTest, BadInputFailsSafelyWithLogLine) {
     }
 }
 
+// Every cut of a scene that uses each kind of section and key: whatever is
+// left of the text loads into an array with its end marker in place, and
+// nothing is read outside the text or written outside the array (the
+// sanitizer run watches that). A nested file cut short is read the same way.
+TEST_F(OsrLoaderTest, EveryCutOfASceneLoadsSafely) {
+    const std::string inner = "[1]\nNAME: rock.obj\nROW3: 1,2,3\n[2]\nOBJNAME: lid\nNAME: tri.obj\n";
+    writeText("objs/inner.osr", inner);
+    const std::string scene =
+        "[Header]\nGRIDU: 4\n[1]\nNAME: anim.obj\nANIMATION: lid,leaf\nANIMTYPE: OSCILLATE\n"
+        "TRIGGERSPHERE: 2.5\n[2]\nNAME: inner.osr\nROW0: 1,0,0\nROW1: 0,1,0\nROW2: 0,0,1\nROW3: 4,5,6\n"
+        "[3]\nOBJNAME: leaf\nNAME: a_leaf.obj\nPHYSICSTYPE: 2\nMASS: 3.5\nARMOUR: 1\nHURT: 4\n"
+        "[4]\nPARTICLE: spark\nPOWER: 2\nSIZE: 1,3\nBORNTIME: 50\nLIFETIME: 3000\nGROWE: 1.5\nTYPE: 3\n"
+        "UVGRID: 4.9\nRNDFACTOR: 0.5\nDISPERSION: 0.1,0.2\nMAINPOWER: 7\nMAINLIFETIME: 700\n"
+        "[5]\nNAME: @spawn\nROW3: 9,8,7\n[6]\nOBJECT: powerups/in_health.obj\n";
+    for (size_t length = 0; length <= scene.size(); ++length) {
+        SCOPED_TRACE("cut at " + std::to_string(length) + ": " + scene.substr(0, length));
+        writeText("objs/cut.osr", scene.substr(0, length));
+        WorldObject* records = nullptr;
+        const int32_t count = loadworldobject("objs/cut.osr", &records);
+        ASSERT_GE(count, 1);
+        ASSERT_NE(records, nullptr);
+        EXPECT_LE(recordsBeforeEnd(records), count);
+    }
+    writeText("objs/whole.osr", scene);
+    for (size_t length = 0; length <= inner.size(); ++length) {
+        SCOPED_TRACE("nested file cut at " + std::to_string(length) + ": " + inner.substr(0, length));
+        writeText("objs/inner.osr", inner.substr(0, length));
+        WorldObject* records = nullptr;
+        // The header and six sections, whatever the nested file holds.
+        ASSERT_EQ(loadworldobject("objs/whole.osr", &records), 7);
+        EXPECT_EQ(recordsBeforeEnd(records), 7);
+    }
+}
+
 TEST_F(OsrLoaderTest, GroupFillsAll128Targets) {
     // The longest list of the shortest names: 128 targets, one record each time.
     std::string text = "[1]\nNAME: anim.obj\nANIMATION: ";
