@@ -61,14 +61,19 @@ DWORD truncateToUnsigned(float value) {
 
 bool isKeepValue(float value) { return value == -1.0f; }
 
-void storeViewport(float x, float y, float width, float height, float minZ, float maxZ) {
+// The viewport setters' shared head: x = -1 keeps the recorded viewport,
+// which is handed to the device either way.
+void placeViewport(float x, float y, float width, float height, float minZ, float maxZ) {
     D3DVIEWPORT8& viewport = zep::viewState().viewport;
-    viewport.X = truncateToUnsigned(x);
-    viewport.Y = truncateToUnsigned(y);
-    viewport.Width = truncateToUnsigned(width);
-    viewport.Height = truncateToUnsigned(height);
-    viewport.MinZ = minZ;
-    viewport.MaxZ = maxZ;
+    if (!isKeepValue(x)) {
+        viewport.X = truncateToUnsigned(x);
+        viewport.Y = truncateToUnsigned(y);
+        viewport.Width = truncateToUnsigned(width);
+        viewport.Height = truncateToUnsigned(height);
+        viewport.MinZ = minZ;
+        viewport.MaxZ = maxZ;
+    }
+    setDeviceViewport(viewport);
 }
 
 // Near and far as the projection setters take them: -1 keeps the recorded one.
@@ -251,15 +256,13 @@ void keepClipDistancesAndWorld(float nearClip, float farClip) {
 }  // namespace
 
 ZEP_EXPORT void ZEPAPI SetViewParameters(float x, float y, float width, float height, float minZ, float maxZ) {
-    if (!isKeepValue(x)) storeViewport(x, y, width, height, minZ, maxZ);
-    setDeviceViewport(zep::viewState().viewport);
+    placeViewport(x, y, width, height, minZ, maxZ);
 }
 
 ZEP_EXPORT void ZEPAPI SetViewportParameters(float x, float y, float width, float height, float fov, float aspect,
                                              float nearClip, float farClip) {
     zep::ViewState& view = zep::viewState();
-    if (!isKeepValue(x)) storeViewport(x, y, width, height, 0.0f, 1.0f);
-    setDeviceViewport(view.viewport);
+    placeViewport(x, y, width, height, 0.0f, 1.0f);
     resolveClipDistances(nearClip, farClip);
     // The aspect is used as given here, and kept as the factor the next
     // frames multiply by the screen's width-to-height ratio.
@@ -284,8 +287,7 @@ ZEP_EXPORT void ZEPAPI SetProjectParameters(float fov, float aspect, float nearC
 ZEP_EXPORT void ZEPAPI SetAxViewportParameters(float x, float y, float width, float height, float scale,
                                                float aspect, float nearClip, float farClip) {
     zep::ViewState& view = zep::viewState();
-    if (!isKeepValue(x)) storeViewport(x, y, width, height, 0.0f, 1.0f);
-    setDeviceViewport(view.viewport);
+    placeViewport(x, y, width, height, 0.0f, 1.0f);
     resolveClipDistances(nearClip, farClip);
     view.aspectFactor = aspect;
     view.orthoScale = scale;
