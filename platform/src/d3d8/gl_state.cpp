@@ -29,6 +29,26 @@ GLint wrapMode(DWORD address) {
     }
 }
 
+bool isSoftwareRasteriser() {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (!renderer) return false;
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "SwiftShader"})
+        if (std::strstr(renderer, name)) return true;
+    return false;
+}
+
+// The largest anisotropy handed to GL; 0 where GL cannot filter
+// anisotropically at all. MAXANISOTROPY is a ceiling, not a demand, so a
+// software rasteriser is held to 1: there every extra probe is paid per
+// pixel on the CPU, and a ground plane at 2x made frames four times slower
+// without a difference anyone could see at that degree.
+float samplerAnisotropyLimit() {
+    const bool supported = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
+                           epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
+    if (!supported) return 0.0f;
+    return isSoftwareRasteriser() ? 1.0f : 16.0f;
+}
+
 void setEnabled(GLenum capability, bool enabled) {
     if (enabled) glEnable(capability);
     else glDisable(capability);
@@ -121,6 +141,7 @@ SamplerParams samplerParamsOf(const DWORD ts[kStageStateCount]) {
 void initGlShadow(GlShadow& gl) {
     std::memset(static_cast<void*>(&gl), 0, sizeof gl);
     gl.valid = false;
+    gl.anisotropyLimit = samplerAnisotropyLimit();
     glGenSamplers(kMaxTextureStages, gl.samplers);
     for (int i = 0; i < kMaxTextureStages; ++i) glBindSampler(GLuint(i), gl.samplers[i]);
     // Direct3D's front faces wind clockwise on screen; with the upper-left
@@ -305,26 +326,6 @@ void applyRaster(GlShadow& gl, const DWORD* rs, bool multisampled) {
     }
 }
 
-bool isSoftwareRasteriser() {
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    if (!renderer) return false;
-    for (const char* name : {"llvmpipe", "softpipe", "swrast", "SwiftShader"})
-        if (std::strstr(renderer, name)) return true;
-    return false;
-}
-
-// The largest anisotropy handed to GL; 0 where GL cannot filter
-// anisotropically at all. MAXANISOTROPY is a ceiling, not a demand, so a
-// software rasteriser is held to 1: there every extra probe is paid per
-// pixel on the CPU, and a ground plane at 2x made frames four times slower
-// without a difference anyone could see at that degree.
-float samplerAnisotropyLimit() {
-    const bool supported = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
-                           epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
-    if (!supported) return 0.0f;
-    return isSoftwareRasteriser() ? 1.0f : 16.0f;
-}
-
 void applySampler(GlShadow& gl, int stage, const SamplerParams& p) {
     if (gl.valid && gl.samplerValid[stage] && gl.samplerParams[stage] == p) return;
     const GLuint s = gl.samplers[stage];
@@ -338,9 +339,8 @@ void applySampler(GlShadow& gl, int stage, const SamplerParams& p) {
     const float border[4] = {float((p.border >> 16) & 0xFF) / 255.0f, float((p.border >> 8) & 0xFF) / 255.0f,
                              float(p.border & 0xFF) / 255.0f, float(p.border >> 24) / 255.0f};
     glSamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, border);
-    static const float anisotropyLimit = samplerAnisotropyLimit();
-    if (anisotropyLimit >= 1.0f)
-        glSamplerParameterf(s, GL_TEXTURE_MAX_ANISOTROPY_EXT, std::min(p.anisotropy, anisotropyLimit));
+    if (gl.anisotropyLimit >= 1.0f)
+        glSamplerParameterf(s, GL_TEXTURE_MAX_ANISOTROPY_EXT, std::min(p.anisotropy, gl.anisotropyLimit));
     gl.samplerParams[stage] = p;
     gl.samplerValid[stage] = true;
 }

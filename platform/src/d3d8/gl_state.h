@@ -47,6 +47,7 @@ struct GlShadow {
     GLuint samplers[kMaxTextureStages];  // sampler objects, bound to units 0..7 once
     bool samplerValid[kMaxTextureStages];
     SamplerParams samplerParams[kMaxTextureStages];
+    float anisotropyLimit;  // most anisotropy handed to GL; 0 where GL has none
 };
 
 // Creates the sampler objects and sets the state that never changes.

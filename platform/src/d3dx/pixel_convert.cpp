@@ -209,9 +209,4 @@ D3DCOLOR colorOf(const Texel& t) {
     return (channel(t.a) << 24) | (channel(t.r) << 16) | (channel(t.g) << 8) | channel(t.b);
 }
 
-Texel texelOf(D3DCOLOR color) {
-    return {float((color >> 16) & 0xFF) / 255.0f, float((color >> 8) & 0xFF) / 255.0f, float(color & 0xFF) / 255.0f,
-            float(color >> 24) / 255.0f};
-}
-
 }  // namespace zep::d3dx

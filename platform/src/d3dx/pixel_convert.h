@@ -49,6 +49,5 @@ void writeTexels(D3DFORMAT format, const Texel* texels, UINT count, BYTE* destin
 // The texel as D3DCOLOR (each channel rounded to 8 bits): what colour keys
 // are compared with.
 D3DCOLOR colorOf(const Texel& texel);
-Texel texelOf(D3DCOLOR color);
 
 }  // namespace zep::d3dx
