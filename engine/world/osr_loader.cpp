@@ -373,9 +373,7 @@ void loadContent(OsrLoad& load, const std::string& value) {
 void addParticles(OsrLoad& load, const std::string& textureName) {
     auto* system = allocateForever<ParticleSystem>(1);
     auto* slots = allocateForever<Particle>(ZEP_PARTICLE_SLOTS);
-    if (!system || !slots) {
-        std::free(system);
-        std::free(slots);
+    if (!system || !slots) {  // what was allocated stays with the process, as all such memory does
         ZEP_log("Error: no memory for particles [%s]\n", textureName.c_str());
         return;
     }
@@ -710,7 +708,6 @@ int32_t loadPlainObject(const std::string& path, WorldObject** handle) {
     rec.baseMatrix = identityMatrix();
     rec.reservedDistance = kReservedDistance;
     rec.objIndex = obj;
-    rec.viewDistance = kPlacedViewDistance;
     rec.anim = nullptr;
     rec.physics = 0;
     copyText(rec.path, path);

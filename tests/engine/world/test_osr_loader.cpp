@@ -241,6 +241,15 @@ TEST_F(OsrLoaderTest, ScenesBecomeRecords) {
              EXPECT_EQ(r[1].flags, ZEP_WORLD_OBJECT);
              EXPECT_EQ(r[1].viewDistance, 0.0f);
          }},
+        {"a texture record moved forward by the alpha ordering still gets no view distance",
+         {{"objs/alphatex.osr", "[1]\nNAME: a_leaf.obj\n[2]\nNAME: LEAF.TGA\n"}},
+         3,
+         [](WorldObject* r) {
+             EXPECT_STREQ(r[1].path, "OBJS/LEAF.TGA");
+             EXPECT_EQ(r[1].viewDistance, 0.0f);
+             EXPECT_STREQ(r[2].path, "OBJS/A_LEAF.OBJ");
+             EXPECT_GT(r[2].viewDistance, 0.0f);
+         }},
     };
     zep::test::writeBytes("objs/leaf.tga", zep::test::tgaBytes(0, 255, 0));
     for (const SceneCase& c : cases) {
