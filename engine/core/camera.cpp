@@ -14,13 +14,13 @@
 
 namespace {
 
+using zep::device;
+
 D3DXMATRIX identityMatrix() {
     D3DXMATRIX m;
     D3DXMatrixIdentity(&m);
     return m;
 }
-
-IDirect3DDevice8* device() { return zep::graphics().device; }
 
 void setDeviceTransform(D3DTRANSFORMSTATETYPE which, const D3DMATRIX& m) {
     if (IDirect3DDevice8* d = device()) d->SetTransform(which, &m);
@@ -30,18 +30,6 @@ void setDeviceViewport(const D3DVIEWPORT8& viewport) {
     if (IDirect3DDevice8* d = device()) d->SetViewport(&viewport);
 }
 
-// Object drawing scales its view distances by k1, so k1 follows every change
-// of W: five over the length of the summed first three rows.
-void recomputeWorldScale(zep::ViewState& view) {
-    const D3DMATRIX& w = view.world;
-    const float s0 = w._11 + w._21 + w._31;
-    const float s1 = w._12 + w._22 + w._32;
-    const float s2 = w._13 + w._23 + w._33;
-    const float length = std::sqrt(s0 * s0 + s1 * s1 + s2 * s2);
-    view.worldScale = length != 0.0f ? 5.0f / length : 1.0f;
-    view.worldScale2 = 2.0f;
-}
-
 // W := K . C, handed to the device.
 void composeWorld(zep::ViewState& view) {
     const D3DXMATRIX carrier(view.carrier), camera(view.camera);
@@ -49,7 +37,7 @@ void composeWorld(zep::ViewState& view) {
     D3DXMatrixMultiply(&world, &carrier, &camera);
     view.world = world;
     setDeviceTransform(D3DTS_WORLD, view.world);
-    recomputeWorldScale(view);
+    zep::recomputeWorldScale();
 }
 
 // Negative sizes make no viewport; they become 0 instead of wrapping around.
@@ -122,6 +110,17 @@ void unprojectScreenPoint(D3DVECTOR* v, float screenX, float screenY, float dept
 
 namespace zep {
 
+void recomputeWorldScale() {
+    ViewState& view = viewState();
+    const D3DMATRIX& w = view.world;
+    const float s0 = w._11 + w._21 + w._31;
+    const float s1 = w._12 + w._22 + w._32;
+    const float s2 = w._13 + w._23 + w._33;
+    const float length = std::sqrt(s0 * s0 + s1 * s1 + s2 * s2);
+    view.worldScale = length != 0.0f ? 5.0f / length : 1.0f;
+    view.worldScale2 = 2.0f;
+}
+
 ViewState& viewState() {
     static ViewState state = [] {
         ViewState s{};
@@ -188,7 +187,7 @@ ZEP_EXPORT void ZEPAPI SetSpriteCarrier(const D3DMATRIX* carrier) {
     view.carrier._42 = sprite._42 = world._42;
     view.carrier._43 = sprite._43 = world._43;
     setDeviceTransform(D3DTS_WORLD, sprite);
-    recomputeWorldScale(view);
+    zep::recomputeWorldScale();
 }
 
 ZEP_EXPORT void ZEPAPI SetVisiblityMatrix(const D3DMATRIX* m) { zep::viewState().visibility = *m; }

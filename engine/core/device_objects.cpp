@@ -23,14 +23,6 @@ struct ScreenQuadVertex {
     uint32_t color;
 };
 
-IDirect3DDevice8* device() { return graphics().device; }
-
-template <typename T>
-void release(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
 
 // The strip the shadow pass darkens the whole screen with, in the shadow colour.
 void fillScreenQuad() {

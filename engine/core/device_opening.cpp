@@ -28,8 +28,6 @@ constexpr const char* kLogName = "Log\\ZEP.log";
 constexpr int32_t kRenderTargetSize = 256;
 constexpr uint32_t kOpaqueBlack = 0xff000000;
 
-IDirect3DDevice8* device() { return graphics().device; }
-
 void setRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (IDirect3DDevice8* d = device()) d->SetRenderState(state, value);
 }

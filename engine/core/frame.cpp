@@ -13,8 +13,6 @@ namespace zep {
 
 namespace {
 
-IDirect3DDevice8* device() { return graphics().device; }
-
 // Ends the scene and shows it: the device check first, then Present.
 uint8_t present(const RECT* source, HWND target) {
     IDirect3DDevice8* d = device();

@@ -7,6 +7,8 @@
 
 #include <d3d8.h>
 
+#include <cstring>
+
 namespace zep {
 
 // The Direct3D objects and the choices the device host made.
@@ -56,6 +58,32 @@ struct ViewState {
     float worldScale2 = 2.0f;    // k2
 };
 ViewState& viewState();
+
+// The open device; null before the opening and after the close.
+inline IDirect3DDevice8* device() { return graphics().device; }
+
+// Releases a device object and forgets it.
+template <typename T>
+void release(T*& object) {
+    if (object) object->Release();
+    object = nullptr;
+}
+
+// A float as the bits a float-valued render or stage state takes.
+inline DWORD floatBits(float value) {
+    DWORD bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// k1 from the current W, five over the length of its summed first three
+// rows (1 when that is 0); object drawing scales view distances and bump
+// matrices by it. k2 is 2 from the first computation on.
+void recomputeWorldScale();
+
+// Selects again the pool the recorded vertex source names. Line arrays
+// (kind 4) are selected again by the line renderers, which keep the array.
+void reapplyVertexSource();
 
 // Default transforms: W and V identity, P the perspective projection for the
 // screen's aspect; run at every begin of frame and after a device reset.

@@ -11,9 +11,10 @@
 
 namespace {
 
-constexpr float kChannelScale = 0.003921569f;  // 1 / 255
+using zep::device;
+using zep::floatBits;
 
-IDirect3DDevice8* device() { return zep::graphics().device; }
+constexpr float kChannelScale = 0.003921569f;  // 1 / 255
 
 HRESULT renderState(D3DRENDERSTATETYPE state, DWORD value) {
     IDirect3DDevice8* d = device();
@@ -29,12 +30,6 @@ float channel(uint32_t color, int shift) { return float((color >> shift) & 0xFFu
 
 D3DCOLORVALUE colorValue(uint32_t argb) {
     return {channel(argb, 16), channel(argb, 8), channel(argb, 0), channel(argb, 24)};
-}
-
-DWORD floatBits(float value) {
-    DWORD bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
 }
 
 // Lights are indexed up to the device's hardware lights; anything else is

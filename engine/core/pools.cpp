@@ -21,14 +21,6 @@ constexpr uint32_t kOpaqueWhite = 0xffffffff;
 // The display driver's memory figures; made at opening, gone at close.
 IDirectDraw7* directDraw = nullptr;
 
-IDirect3DDevice8* device() { return graphics().device; }
-
-template <typename T>
-void release(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
 bool bufferBytes(int32_t count, size_t unit, UINT* bytes) {
     if (count <= 0) return false;
     const uint64_t total = uint64_t(count) * unit;

@@ -11,7 +11,7 @@
 
 namespace {
 
-IDirect3DDevice8* device() { return zep::graphics().device; }
+using zep::device;
 
 void renderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (IDirect3DDevice8* d = device()) d->SetRenderState(state, value);
@@ -51,17 +51,6 @@ void setSoftwareVertexProcessing(bool on) {
     zep::reapplyCurrentStates();
 }
 
-// Selects the pool the next draw reads from by the recorded kind. Line arrays
-// (kind 4) are selected again by the line renderers, which keep the array.
-void selectVertexSource(int32_t kind) {
-    switch (kind) {
-    case ZEP_SOURCE_STATIC: SetLightObjRender(); break;
-    case ZEP_SOURCE_DYNAMIC: SetDynamicBufferRender(); break;
-    case ZEP_SOURCE_LAYER: SetLayerRender(); break;
-    default: break;
-    }
-}
-
 struct FrameBlend {
     D3DBLEND source;
     D3DBLEND destination;
@@ -79,8 +68,17 @@ constexpr FrameBlend kFrameBlends[] = {
 
 namespace zep {
 
+void reapplyVertexSource() {
+    switch (ZEPengine.vertexSource) {
+    case ZEP_SOURCE_STATIC: SetLightObjRender(); break;
+    case ZEP_SOURCE_DYNAMIC: SetDynamicBufferRender(); break;
+    case ZEP_SOURCE_LAYER: SetLayerRender(); break;
+    default: break;
+    }
+}
+
 void reapplyCurrentStates() {
-    selectVertexSource(ZEPengine.vertexSource);
+    reapplyVertexSource();
     applyDefaultMaterial(1.0f, 50.0f);
     SetAmbientColor(ZEPengine.ambientColor);
     SetAlphaBlendMode(ZEPengine.alphaOp, ZEPengine.alphaRef);

@@ -17,14 +17,6 @@ namespace {
 constexpr const char* kRenderTextureName = "@ScreenCopytexture";
 constexpr int32_t kSmallestSide = 128;
 
-IDirect3DDevice8* device() { return graphics().device; }
-
-template <typename T>
-void release(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
 bool fitsDevice(int32_t width, int32_t height) {
     const D3DCAPS8& caps = graphics().caps;
     return int64_t(caps.MaxTextureWidth) >= width && int64_t(caps.MaxTextureHeight) >= height;

@@ -52,35 +52,20 @@ void advanceBumpRotation(uint32_t milliseconds) {
     b[3] = c;
 }
 
-void reapplyVertexSource() {
-    switch (ZEPengine.vertexSource) {
-    case ZEP_SOURCE_STATIC: SetLightObjRender(); break;
-    case ZEP_SOURCE_DYNAMIC: SetDynamicBufferRender(); break;
-    case ZEP_SOURCE_LAYER: SetLayerRender(); break;
-    default: break;  // line arrays are selected again by the line renderers
-    }
-}
-
 }  // namespace zep
 
 namespace {
 
 using zep::viewState;
+using zep::device;
+using zep::floatBits;
 
 constexpr int32_t kVertexPairBytes = 2 * int32_t(sizeof(StaticVertex));
-
-IDirect3DDevice8* device() { return zep::graphics().device; }
 
 void renderState(D3DRENDERSTATETYPE state, DWORD value) { device()->SetRenderState(state, value); }
 
 void stageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) {
     device()->SetTextureStageState(stage, state, value);
-}
-
-DWORD floatBits(float value) {
-    DWORD bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
 }
 
 bool texturesOn() { return (ZEPengine.fillFlags & ZEP_FILL_TEXTURED) != 0; }
@@ -174,20 +159,6 @@ void applyClipping(bool on) {
 }
 
 // ---- World scale -------------------------------------------------------------------
-
-// k1 = 5 over the length of the summed first three rows of W (1 when that
-// is 0), scaling the bump matrices with the object's size on screen; k2,
-// the sphere-map factor, is 2 from the first refresh on.
-void refreshWorldScale() {
-    zep::ViewState& v = viewState();
-    const D3DMATRIX& w = v.world;
-    const float c1 = w._11 + w._21 + w._31;
-    const float c2 = w._12 + w._22 + w._32;
-    const float c3 = w._13 + w._23 + w._33;
-    const float length = std::sqrt(c1 * c1 + c2 * c2 + c3 * c3);
-    v.worldScale = length != 0.0f ? 5.0f / length : 1.0f;
-    v.worldScale2 = 2.0f;
-}
 
 D3DXMATRIX withoutTranslation(const D3DMATRIX& m) {
     D3DXMATRIX out(m);
@@ -650,7 +621,7 @@ void chooseCullingAndFill(const ObjectRecord& object) {
         renderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
         return;
     }
-    refreshWorldScale();
+    zep::recomputeWorldScale();
     const bool culled = ZEPengine.cullingEnabled && !(object.flags & (ZEP_OBJ_DOUBLE_SIDED | ZEP_OBJ_ALPHA_NAMED));
     renderState(D3DRS_CULLMODE, culled ? DWORD(ZEPengine.cullMode) : DWORD(D3DCULL_NONE));
 }

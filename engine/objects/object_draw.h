@@ -41,8 +41,4 @@ struct WavePhases {
 };
 WavePhases& wavePhases();
 
-// Selects the vertex pool the record's vertex source kind names again, after
-// a draw that streamed something else.
-void reapplyVertexSource();
-
 }  // namespace zep

@@ -16,7 +16,7 @@
 
 namespace {
 
-IDirect3DDevice8* device() { return zep::graphics().device; }
+using zep::device;
 
 void renderState(D3DRENDERSTATETYPE state, DWORD value) { device()->SetRenderState(state, value); }
 

@@ -15,8 +15,6 @@ namespace zep {
 
 namespace {
 
-IDirect3DDevice8* device() { return graphics().device; }
-
 bool levelDesc(IDirect3DTexture8* texture, int32_t level, D3DSURFACE_DESC* desc, const char* function) {
     if (level >= 0 && SUCCEEDED(texture->GetLevelDesc(UINT(level), desc))) return true;
     ZEP_log("Error: [%s] no level %i\n", function, level);

@@ -26,20 +26,6 @@ constexpr int32_t kFirstReleasedEntry = 5;   // the shadow texture is made right
 constexpr int32_t kFilterStages = 3;
 constexpr float kMipLodBias = -2.0f;
 
-IDirect3DDevice8* device() { return graphics().device; }
-
-template <typename T>
-void release(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
-DWORD floatBits(float value) {
-    DWORD bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 int32_t listedCount() { return std::clamp<int32_t>(ZEPengine.textureCount, 0, ZEP_MAX_TEXTURES); }
 
 // The next free entry, cleared, with the count moved past it; null when the
