@@ -443,12 +443,6 @@ using obj::ParseStatus;
 constexpr int32_t kObjectNameBytes = 100;
 constexpr char kLavaTexture[] = "text1.tga";
 
-// The file-name part of a path: what follows its last '/'.
-const char* fileNamePart(const char* path) {
-    const char* slash = std::strrchr(path, '/');
-    return slash ? slash + 1 : path;
-}
-
 // The path up to (not including) its last '/', or empty.
 std::string objectDirectory(const char* path) {
     const char* slash = std::strrchr(path, '/');

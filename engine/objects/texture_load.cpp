@@ -34,20 +34,6 @@ constexpr size_t kPathRoom = sizeof(TextureEntry::path);  // 255 characters and 
 constexpr const char* kBareNameFolder = "TEXTURES/";
 constexpr D3DCOLOR kMagentaKey = 0xFFFF00FF;
 
-IDirect3DDevice8* device() { return graphics().device; }
-
-// The lookup key of a path: forward slashes, upper case.
-std::string keyOf(const char* path) {
-    std::string key(path);
-    for (char& c : key) c = c == '\\' ? '/' : char(std::toupper(static_cast<unsigned char>(c)));
-    return key;
-}
-
-const char* fileNamePart(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
-}
-
 int32_t findListed(const std::string& key, int32_t mode) {
     const int32_t count = std::clamp<int32_t>(ZEPengine.textureCount, 0, ZEP_MAX_TEXTURES);
     for (int32_t handle = 1; handle < count; ++handle) {
@@ -134,7 +120,7 @@ namespace {
 // A new entry for a file just read, with its texture made by the name
 // rules; the handle, or -1 when a failed file gives its entry back.
 int32_t listFile(const std::string& key, const WholeFile& file, bool tga, int32_t mode) {
-    const char* fileName = fileNamePart(key);
+    const char* fileName = fileNamePart(key.c_str());
     ZEP_log("Load texture: %s\n", fileName);
     const int32_t handle = registerTexture("", nullptr, 0, 0, D3DFMT_UNKNOWN);
     if (handle < 0) return -1;
@@ -176,7 +162,7 @@ int32_t loadAlongPathList(const std::string& name, int32_t mode) {
 
 int32_t loadTextureByPath(const char* path, int32_t mode) {
     if (!path || path[0] == '\0') return -1;
-    const std::string key = keyOf(path);
+    const std::string key = enginePath(path);
     if (key.size() >= kPathRoom) {
         ZEP_log("Error: Too long path name.\n");
         return -1;

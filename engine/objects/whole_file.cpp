@@ -112,4 +112,15 @@ size_t WholeFile::read(void* destination, size_t size, size_t count) {
 
 void WholeFile::seek(int64_t position) { cursor_ = std::clamp<int64_t>(position, 0, size_); }
 
+std::string enginePath(std::string_view name) {
+    std::string path(name);
+    for (char& c : path) c = c == '\\' ? '/' : char(std::toupper(static_cast<unsigned char>(c)));
+    return path;
+}
+
+const char* fileNamePart(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}
+
 }  // namespace zep

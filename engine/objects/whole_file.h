@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace zep {
 
@@ -72,5 +74,12 @@ private:
 // the bytes 00 00 02 00, ".bmp" "BM", ".mif" "Version". Extensions compare
 // without regard to case.
 bool hasPlainSignature(const char* path, const uint8_t* data, int64_t size);
+
+// Upper case, with '\' turned into '/': how the engine writes paths, and the
+// key its caches compare.
+std::string enginePath(std::string_view name);
+
+// The file-name part of a path: what follows its last '/'.
+const char* fileNamePart(const char* path);
 
 }  // namespace zep

@@ -153,12 +153,6 @@ void copyText(char (&field)[N], const std::string& text) {
 
 // ---- Names -----------------------------------------------------------------
 
-// The name after the last '/'.
-const char* fileNamePart(const char* path) {
-    const char* slash = std::strrchr(path, '/');
-    return slash ? slash + 1 : path;
-}
-
 // Files named "A_..." hold alpha-blended objects, which draw after the rest.
 bool isAlphaRecord(const WorldObject& rec) {
     const char* name = fileNamePart(rec.path);

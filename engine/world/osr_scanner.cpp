@@ -59,12 +59,6 @@ bool sameWord(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string enginePath(std::string_view name) {
-    std::string path(name);
-    for (char& c : path) c = c == '\\' ? '/' : char(std::toupper(static_cast<unsigned char>(c)));
-    return path;
-}
-
 int32_t truncateToInt32(double value) {
     if (value != value) return 0;
     if (value <= double(INT32_MIN)) return INT32_MIN;

@@ -42,9 +42,6 @@ int32_t countSectionLines(const char* text, size_t size);
 // Whole-token comparison without regard to case.
 bool sameWord(std::string_view a, std::string_view b);
 
-// Upper case, with '\' turned into '/': how the engine writes paths.
-std::string enginePath(std::string_view name);
-
 // Converts to int32 by truncation toward zero, saturating outside the
 // range (0 for NaN), so that no value read from a file is undefined.
 int32_t truncateToInt32(double value);
