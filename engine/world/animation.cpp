@@ -72,25 +72,18 @@ Segment advance(AnimState& state, WorldObject& rec, const AnimationEntry& animat
 
     while (k > 0 && position < animation.keyTimes[k]) --k;
     if (position < animation.keyTimes[0]) {
-        if (rec.animType & ZEP_ANIMTYPE_ONCE) {
-            state.position = 0;
-            position = 0.0f;
-            if (update == Update::Self && (rec.animType & ZEP_ANIMTYPE_HIDE_AT_END)) rec.active = 0;
-        }
-        if (rec.animType & ZEP_ANIMTYPE_LOOP) {
-            state.position = 0;
-            position = 0.0f;
-        }
         const int32_t backwards = ZEP_ANIMTYPE_OSCILLATE | ZEP_ANIMTYPE_REVERSE;
-        if ((rec.animType & backwards) == backwards) {
-            state.position = 0;
-            position = 0.0f;
+        const bool once = (rec.animType & ZEP_ANIMTYPE_ONCE) != 0;
+        const bool turning = (rec.animType & backwards) == backwards;
+        if (once && update == Update::Self && (rec.animType & ZEP_ANIMTYPE_HIDE_AT_END)) rec.active = 0;
+        if (turning) {
             state.speed = -state.speed;
             rec.animType &= ~ZEP_ANIMTYPE_REVERSE;
         }
-        // Run backwards with no rule for the start (a negative speed
-        // given to PlayAnim): rest at the start, still running.
-        if (state.position < 0) {
+        // Once, loop and a turning oscillation restart at 0; so does a run
+        // backwards with no rule for the start (a negative speed given to
+        // PlayAnim), which rests there, still running.
+        if (once || (rec.animType & ZEP_ANIMTYPE_LOOP) || turning || state.position < 0) {
             state.position = 0;
             position = 0.0f;
         }
@@ -147,8 +140,8 @@ D3DMATRIX keyPose(const AnimationEntry& animation, Segment segment) {
 // The rate factor PlayAnim multiplies its speed by: the rate of the
 // record's own animation, or of the first animation loaded when the record
 // plays none of its own (a group whose carrier has no animation).
-float rateFor(const WorldObject& rec) {
-    if (const AnimationEntry* own = animationOfObject(rec.objIndex)) return own->rate;
+float rateFor(const AnimationEntry* own) {
+    if (own) return own->rate;
     return ZEPengine.animationCount > 0 ? ZEPengine.animations[0].rate : 0.0f;
 }
 
@@ -179,11 +172,12 @@ bool ensureSelfState(WorldObject& rec) {
 // an animation of that object to play.
 void startPlayback(WorldObject& rec, float speed) {
     if (rec.objIndex < 0) return;
-    if (!isGroup(rec) && !animationOfObject(rec.objIndex)) return;
+    const AnimationEntry* own = animationOfObject(rec.objIndex);
+    if (!isGroup(rec) && !own) return;
     if (!ensureSelfState(rec)) return;
     AnimState& state = *rec.anim;
     if (state.position < 0) state.position = 0;
-    state.speed = rateFor(rec) * speed;
+    state.speed = rateFor(own) * speed;
     rec.animTime = -1;
 }
 
