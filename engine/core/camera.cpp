@@ -32,10 +32,7 @@ void setDeviceViewport(const D3DVIEWPORT8& viewport) {
 
 // W := K . C, handed to the device.
 void composeWorld(zep::ViewState& view) {
-    const D3DXMATRIX carrier(view.carrier), camera(view.camera);
-    D3DXMATRIX world;
-    D3DXMatrixMultiply(&world, &carrier, &camera);
-    view.world = world;
+    ZEP_matmul4x4(&view.carrier, &view.camera, &view.world);
     setDeviceTransform(D3DTS_WORLD, view.world);
     zep::recomputeWorldScale();
 }
@@ -179,10 +176,8 @@ ZEP_EXPORT void ZEPAPI SetSpriteCarrier(const D3DMATRIX* carrier) {
     sprite._41 = carrier->_41;
     sprite._42 = carrier->_42;
     sprite._43 = carrier->_43;
-    const D3DXMATRIX camera(view.camera);
-    D3DXMATRIX world;
-    D3DXMatrixMultiply(&world, &sprite, &camera);
-    view.world = world;
+    D3DMATRIX& world = view.world;
+    ZEP_matmul4x4(&sprite, &view.camera, &world);
     view.carrier._41 = sprite._41 = world._41;
     view.carrier._42 = sprite._42 = world._42;
     view.carrier._43 = sprite._43 = world._43;
@@ -223,11 +218,7 @@ ZEP_EXPORT void ZEPAPI ProjectPoint(D3DVECTOR* v) {
 }
 
 ZEP_EXPORT void ZEPAPI TransformPoint(D3DVECTOR* v) {
-    const D3DMATRIX& w = zep::viewState().world;
-    const D3DVECTOR in = *v;
-    v->x = in.x * w._11 + in.y * w._21 + in.z * w._31 + w._41;
-    v->y = in.x * w._12 + in.y * w._22 + in.z * w._32 + w._42;
-    v->z = in.x * w._13 + in.y * w._23 + in.z * w._33 + w._43;
+    ZEP_mattrans4x4(&zep::viewState().world, v->x, v->y, v->z, v);
 }
 
 ZEP_EXPORT void ZEPAPI PixelTransform(D3DVECTOR* v) {

@@ -74,9 +74,9 @@ void applyDefaultAttenuation(D3DLIGHT8& light) {
 
 // A world position into camera space: (x, y, z, 1) . C.
 D3DVECTOR toCameraSpace(float x, float y, float z) {
-    const D3DMATRIX& c = zep::viewState().camera;
-    return {x * c._11 + y * c._21 + z * c._31 + c._41, x * c._12 + y * c._22 + z * c._32 + c._42,
-            x * c._13 + y * c._23 + z * c._33 + c._43};
+    D3DVECTOR v;
+    ZEP_mattrans4x4(&zep::viewState().camera, x, y, z, &v);
+    return v;
 }
 
 void keepUnlessMinusOne(float& stored, float value) {
