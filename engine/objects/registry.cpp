@@ -119,47 +119,41 @@ bool objectIndexesFit(int32_t count) {
     return false;
 }
 
-StaticVertexLock::StaticVertexLock(int32_t first, int32_t count, bool readOnly) {
+namespace {
+
+// The buffer behind each pool and the word its lock errors name.
+IDirect3DVertexBuffer8* poolBuffer(const StaticVertex*) { return poolBuffers().staticVertices; }
+IDirect3DIndexBuffer8* poolBuffer(const uint16_t*) { return poolBuffers().staticIndices; }
+const char* poolName(const StaticVertex*) { return "vertex"; }
+const char* poolName(const uint16_t*) { return "index"; }
+
+}  // namespace
+
+template <typename Element>
+StaticPoolLock<Element>::StaticPoolLock(int32_t first, int32_t count, bool readOnly) {
     if (count == 0) {
         ok_ = true;
         return;
     }
-    IDirect3DVertexBuffer8* buffer = poolBuffers().staticVertices;
+    const Element* kind = nullptr;
     BYTE* data = nullptr;
     if (!rangeInside(first, count, registryCapacities().staticVertices) ||
-        FAILED(buffer->Lock(UINT(first) * sizeof(StaticVertex), UINT(count) * sizeof(StaticVertex), &data,
-                            readOnly ? D3DLOCK_READONLY : 0))) {
-        ZEP_log("Error: Static vertex buffer lock [%i,%i].\n", first, count);
+        FAILED(poolBuffer(kind)->Lock(UINT(first) * sizeof(Element), UINT(count) * sizeof(Element), &data,
+                                      readOnly ? D3DLOCK_READONLY : 0))) {
+        ZEP_log("Error: Static %s buffer lock [%i,%i].\n", poolName(kind), first, count);
         return;
     }
-    vertices_ = reinterpret_cast<StaticVertex*>(data);
+    elements_ = reinterpret_cast<Element*>(data);
     ok_ = true;
 }
 
-StaticVertexLock::~StaticVertexLock() {
-    if (vertices_) poolBuffers().staticVertices->Unlock();
+template <typename Element>
+StaticPoolLock<Element>::~StaticPoolLock() {
+    if (elements_) poolBuffer(elements_)->Unlock();
 }
 
-StaticIndexLock::StaticIndexLock(int32_t first, int32_t count, bool readOnly) {
-    if (count == 0) {
-        ok_ = true;
-        return;
-    }
-    IDirect3DIndexBuffer8* buffer = poolBuffers().staticIndices;
-    BYTE* data = nullptr;
-    if (!rangeInside(first, count, registryCapacities().staticVertices) ||
-        FAILED(buffer->Lock(UINT(first) * sizeof(uint16_t), UINT(count) * sizeof(uint16_t), &data,
-                            readOnly ? D3DLOCK_READONLY : 0))) {
-        ZEP_log("Error: Static index buffer lock [%i,%i].\n", first, count);
-        return;
-    }
-    indexes_ = reinterpret_cast<uint16_t*>(data);
-    ok_ = true;
-}
-
-StaticIndexLock::~StaticIndexLock() {
-    if (indexes_) poolBuffers().staticIndices->Unlock();
-}
+template class StaticPoolLock<StaticVertex>;
+template class StaticPoolLock<uint16_t>;
 
 // ---- Boxes -------------------------------------------------------------
 

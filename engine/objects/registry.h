@@ -85,44 +85,30 @@ bool objectVerticesFit(int32_t firstVertex, int32_t slots);
 // "Error: Out of static index buffer memory.\n".
 bool objectIndexesFit(int32_t count);
 
-// A lock on `count` static vertices from slot `first`, held for the life of
-// the object. Fails (ok() false, nothing locked, a log line) when the range
-// leaves the pool, the pool does not exist or the device refuses the lock.
-// An empty range succeeds without locking. Index from 0 = slot `first`.
-// A pool takes one lock at a time: a second lock on it fails until the first
-// is gone.
-class StaticVertexLock {
+// A lock on `count` elements of a static pool (vertices or 16-bit indexes)
+// from element `first`, held for the life of the object. Fails (ok() false,
+// nothing locked, a log line) when the range leaves the pool, the pool does
+// not exist or the device refuses the lock. An empty range succeeds without
+// locking. Index from 0 = element `first`. A pool takes one lock at a time:
+// a second lock on it fails until the first is gone.
+template <typename Element>
+class StaticPoolLock {
 public:
-    StaticVertexLock(int32_t first, int32_t count, bool readOnly = false);
-    ~StaticVertexLock();
-    StaticVertexLock(const StaticVertexLock&) = delete;
-    StaticVertexLock& operator=(const StaticVertexLock&) = delete;
+    StaticPoolLock(int32_t first, int32_t count, bool readOnly = false);
+    ~StaticPoolLock();
+    StaticPoolLock(const StaticPoolLock&) = delete;
+    StaticPoolLock& operator=(const StaticPoolLock&) = delete;
 
     bool ok() const { return ok_; }
-    StaticVertex* data() const { return vertices_; }
-    StaticVertex& operator[](int32_t i) const { return vertices_[i]; }
+    Element* data() const { return elements_; }
+    Element& operator[](int32_t i) const { return elements_[i]; }
 
 private:
-    StaticVertex* vertices_ = nullptr;
+    Element* elements_ = nullptr;
     bool ok_ = false;
 };
-
-// The same for the 16-bit static index pool.
-class StaticIndexLock {
-public:
-    StaticIndexLock(int32_t first, int32_t count, bool readOnly = false);
-    ~StaticIndexLock();
-    StaticIndexLock(const StaticIndexLock&) = delete;
-    StaticIndexLock& operator=(const StaticIndexLock&) = delete;
-
-    bool ok() const { return ok_; }
-    uint16_t* data() const { return indexes_; }
-    uint16_t& operator[](int32_t i) const { return indexes_[i]; }
-
-private:
-    uint16_t* indexes_ = nullptr;
-    bool ok_ = false;
-};
+using StaticVertexLock = StaticPoolLock<StaticVertex>;
+using StaticIndexLock = StaticPoolLock<uint16_t>;
 
 // ---- Boxes -------------------------------------------------------------
 
