@@ -442,12 +442,7 @@ HRESULT DeviceHost::resize3DEnvironment(int width, int height) {
 HRESULT DeviceHost::toggleFullScreen() {
     if (!ready_) return E_FAIL;
     const bool toFullScreen = windowed_;
-    if (toFullScreen) {
-        // Kept to come back to the same window.
-        windowStyle_ = DWORD(GetWindowLongA(window_, GWL_STYLE));
-        GetWindowRect(window_, &windowRect_);
-        GetClientRect(window_, &clientRect_);
-    }
+    if (toFullScreen) rememberWindowGeometry();  // to come back to the same window
     windowed_ = !toFullScreen;
     present_.Windowed = windowed_ ? TRUE : FALSE;
     if (toFullScreen) {

@@ -186,7 +186,6 @@ ZEP_EXPORT uint8_t ZEPAPI InitD3DHWND(HWND* window, int32_t width, int32_t heigh
         return 0;
     }
     recordCapabilities();
-    ZEPengine.followWindow = followWindow;
     ZEPengine.cullingEnabled = 1;
 
     InitZEPengine();

@@ -50,6 +50,10 @@ FrameState& frameState();
 // clear is set), default transforms and states. 1 when the scene began.
 uint8_t beginFrame(bool toTarget, int32_t clear);
 
+// The end of every frame's scene: EndScene, then the device check once the
+// device host is ready. True when both went well.
+bool endFrameScene(IDirect3DDevice8* device);
+
 // The first layer vertex of the text block, reserved at initialisation.
 int32_t& textBlockStart();
 

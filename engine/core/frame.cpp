@@ -16,14 +16,17 @@ namespace {
 // Ends the scene and shows it: the device check first, then Present.
 uint8_t present(const RECT* source, HWND target) {
     IDirect3DDevice8* d = device();
-    if (!d) return 0;
-    if (FAILED(d->EndScene())) return 0;
-    DeviceHost& host = engineHost();
-    if (host.ready() && FAILED(host.checkDevice())) return 0;
+    if (!d || !endFrameScene(d)) return 0;
     return SUCCEEDED(d->Present(source, nullptr, target, nullptr)) ? 1 : 0;
 }
 
 }  // namespace
+
+bool endFrameScene(IDirect3DDevice8* device) {
+    if (FAILED(device->EndScene())) return false;
+    DeviceHost& host = engineHost();
+    return !host.ready() || SUCCEEDED(host.checkDevice());
+}
 
 FrameState& frameState() {
     static FrameState state;

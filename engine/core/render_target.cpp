@@ -144,9 +144,7 @@ ZEP_EXPORT uint8_t ZEPAPI BeginRenderTargetClear(int32_t clear) {
 ZEP_EXPORT uint8_t ZEPAPI RenderTarget(void) {
     IDirect3DDevice8* d = device();
     if (!d) return 0;
-    bool shown = SUCCEEDED(d->EndScene());
-    DeviceHost& host = engineHost();
-    if (shown && host.ready()) shown = SUCCEEDED(host.checkDevice());
+    const bool shown = endFrameScene(d);
     // The frame goes on on the back buffer whatever happened here.
     restoreSavedTargets();
     return shown ? 1 : 0;
