@@ -136,14 +136,17 @@ bool readVertexArrays(Cursor& in, ObjFile& file) {
     return !in.failed();
 }
 
-bool readTriangles(Cursor& in, ObjFile& file) {
-    const int64_t p = file.triangleCount;
+// One slot per triangle; only the low 16 bits of a slot are meaningful.
+bool readTriangleSlots(Cursor& in, ObjFile& file) {
     std::vector<int32_t> slots;
-    if (!in.array(file.corners, 3 * p) || !in.array(slots, p)) return false;
-    // Only the low 16 bits of a triangle's slot are meaningful.
+    if (!in.array(slots, file.triangleCount)) return false;
     file.triangleSlots.resize(slots.size());
     for (size_t i = 0; i < slots.size(); ++i) file.triangleSlots[i] = uint16_t(uint32_t(slots[i]) & 0xFFFF);
     return true;
+}
+
+bool readTriangles(Cursor& in, ObjFile& file) {
+    return in.array(file.corners, 3 * int64_t(file.triangleCount)) && readTriangleSlots(in, file);
 }
 
 ParseStatus checkTriangles(const ObjFile& file) {
@@ -284,10 +287,7 @@ ParseStatus readOldLayout(Cursor& in, int32_t slotCount, ObjFile& file) {
     const int64_t p = file.triangleCount;
     if (!in.has(p, kOldTriangleArrays * 12) || !in.skip(size_t(p) * kOldTriangleArrays * 12))
         return ParseStatus::EndsEarly;
-    std::vector<int32_t> slots;
-    if (!in.array(slots, p)) return ParseStatus::EndsEarly;
-    file.triangleSlots.resize(slots.size());
-    for (size_t i = 0; i < slots.size(); ++i) file.triangleSlots[i] = uint16_t(uint32_t(slots[i]) & 0xFFFF);
+    if (!readTriangleSlots(in, file)) return ParseStatus::EndsEarly;
     return checkTriangles(file);
 }
 

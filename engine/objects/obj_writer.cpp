@@ -109,6 +109,7 @@ SaveRange saveRange(const ObjectRecord& object) {
     range.vertexCount = std::clamp(vertexEnd, 0, capacity.staticVertices - range.firstVertex);
     range.indexStart = std::clamp(first.indexStart, 0, capacity.staticVertices);
     range.indexCount = std::clamp(last.indexEnd - range.indexStart, 0, capacity.staticVertices - range.indexStart);
+    range.indexCount -= range.indexCount % 3;  // whole triangles only: the file counts triangles
     range.firstHelper = std::clamp(object.firstHelper, 0, capacity.helpers);
     range.helperCount = std::clamp(object.helperCount, 0, capacity.helpers - range.firstHelper);
     return range;
@@ -191,14 +192,8 @@ bool buildImage(FileImage& image, const SaveRange& range) {
     image.i32(range.vertexCount);
     image.i32(range.indexCount / 3);
     if (!writeVertices(image, range)) return false;
-    // Whole triangles only: the count above is what the reader takes.
-    const SaveRange whole = [&] {
-        SaveRange r = range;
-        r.indexCount -= r.indexCount % 3;
-        return r;
-    }();
-    if (!writeIndexes(image, whole)) return false;
-    writeTriangleSlots(image, whole);
+    if (!writeIndexes(image, range)) return false;
+    writeTriangleSlots(image, range);
     image.i32(range.helperCount);
     if (range.helperCount > 0)
         image.raw(&ZEPengine.helpers[range.firstHelper], size_t(range.helperCount) * sizeof(HelperRecord));
