@@ -204,9 +204,8 @@ public:
         : picture_(picture),
           width_(width),
           stepX_(float(picture.width()) / float(width)),
-          stepY_(float(picture.height()) / float(height)),
           row_(bottomUp ? float(picture.height() - 1) : 0.0f),
-          rowStep_(bottomUp ? -stepY_ : stepY_) {}
+          rowStep_(float(picture.height()) / float(height) * (bottomUp ? -1.0f : 1.0f)) {}
 
     // The next output row, pixel by pixel, to `put`.
     template <typename Put>
@@ -224,7 +223,7 @@ public:
 private:
     const Capture& picture_;
     int32_t width_;
-    float stepX_, stepY_;
+    float stepX_;
     float row_, rowStep_;
 };
 
@@ -435,9 +434,8 @@ ZEP_EXPORT uint8_t ZEPAPI savejpg(const char* name, int32_t source, int32_t widt
 ZEP_EXPORT uint8_t ZEPAPI SaveSurface(int32_t texture, int32_t level, const char* name, int32_t format) {
     IDirect3DTexture8* t = textureForCall(texture, "SaveSurface");
     if (!t) return 0;
-    D3DSURFACE_DESC desc{};
     IDirect3DSurface8* surface = nullptr;
-    if (level < 0 || FAILED(t->GetLevelDesc(UINT(level), &desc)) || FAILED(t->GetSurfaceLevel(UINT(level), &surface))) {
+    if (level < 0 || FAILED(t->GetSurfaceLevel(UINT(level), &surface))) {
         ZEP_log("Error: [SaveSurface] no level %i\n", int(level));
         return 0;
     }
