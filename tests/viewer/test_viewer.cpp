@@ -125,31 +125,8 @@ std::optional<std::vector<uint8_t>> fileBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A 24-bit uncompressed TGA, as the engine's screenshots are; rows stored
-// bottom-up unless the descriptor says top-down.
-std::optional<Image> readTga(const std::string& path) {
-    const auto bytes = fileBytes(path);
-    if (!bytes || bytes->size() < 18) return std::nullopt;
-    const std::vector<uint8_t>& d = *bytes;
-    const UINT width = UINT(d[12] | (d[13] << 8));
-    const UINT height = UINT(d[14] | (d[15] << 8));
-    const size_t pixels = 18 + size_t(d[0]);
-    if (d[2] != 2 || d[16] != 24 || d.size() < pixels + size_t(width) * height * 3) return std::nullopt;
-    const bool topDown = (d[17] & 0x20) != 0;
-    Image image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(size_t(width) * height);
-    for (UINT row = 0; row < height; ++row) {
-        const uint8_t* p = &d[pixels + size_t(row) * width * 3];
-        const UINT y = topDown ? row : height - 1 - row;
-        for (UINT x = 0; x < width; ++x, p += 3)
-            image.pixels[size_t(y) * width + x] = 0xFF000000u | (DWORD(p[2]) << 16) | (DWORD(p[1]) << 8) | p[0];
-    }
-    return image;
-}
-
-std::optional<Image> readPng(const std::string& path) {
+// A screenshot (TGA) or a reference picture (PNG), as opaque RGB.
+std::optional<Image> readImage(const std::string& path) {
     const auto bytes = fileBytes(path);
     if (!bytes) return std::nullopt;
     int width = 0, height = 0, channels = 0;
@@ -273,7 +250,7 @@ TEST(Viewer, StageMovesWhereItsAnimationsAreAndNowhereElse) {
 
     std::vector<Image> pictures;
     for (const auto& shot : shots) {
-        const std::optional<Image> picture = readTga(shot.second);
+        const std::optional<Image> picture = readImage(shot.second);
         ASSERT_TRUE(picture) << shot.second;
         ASSERT_EQ(picture->width, UINT(kWidth));
         ASSERT_EQ(picture->height, UINT(kHeight));
@@ -301,8 +278,8 @@ TEST(Viewer, LeftButtonDragTurnsTheStageAboutItsMiddle) {
     const std::string turned = out.file("turned.tga");
     ASSERT_EQ(runViewer({"--frames", "25", "--screenshot", still}, viewerFolder()), 0);
     ASSERT_EQ(runViewer({"--frames", "25", "--drag", "160,0", "--screenshot", turned}, viewerFolder()), 0);
-    const std::optional<Image> before = readTga(still);
-    const std::optional<Image> after = readTga(turned);
+    const std::optional<Image> before = readImage(still);
+    const std::optional<Image> after = readImage(turned);
     ASSERT_TRUE(before && after);
 
     // A drag to the right from the middle turns the trackball about the
@@ -329,13 +306,13 @@ TEST(Viewer, StageLooksAsItsReference) {
     ASSERT_FALSE(out.path().empty());
     const std::string shot = out.file("stage.tga");
     ASSERT_EQ(runViewer({"--frames", "20", "--screenshot", shot}, viewerFolder()), 0);
-    const std::optional<Image> picture = readTga(shot);
+    const std::optional<Image> picture = readImage(shot);
     ASSERT_TRUE(picture);
 
     constexpr int kFactor = 4;
     const Image small = boxFiltered(*picture, kFactor);
     const std::string referencePath = std::string(ZEP_SOURCE_DIR) + "/tests/data/viewer/stage.png";
-    const std::optional<Image> reference = readPng(referencePath);
+    const std::optional<Image> reference = readImage(referencePath);
     const std::string keptPath = std::string(ZEP_BINARY_DIR) + "/viewer/stage.png";
     auto keepPicture = [&] {
         fs::create_directories(fs::path(keptPath).parent_path());
@@ -361,9 +338,7 @@ TEST(Viewer, StageLooksAsItsReference) {
             ++compared;
             const D3DCOLOR a = small.at(x, y);
             const D3DCOLOR b = reference->at(x, y);
-            if (std::abs(red(a) - red(b)) > kTolerance || std::abs(green(a) - green(b)) > kTolerance ||
-                std::abs(blue(a) - blue(b)) > kTolerance)
-                ++differing;
+            if (zep::visual::channelDistance(a, b) > kTolerance) ++differing;
         }
     const bool close = differing <= compared / 50;
     if (!close) keepPicture();
@@ -377,7 +352,7 @@ TEST(Viewer, WithoutTheStageTheFramesAreBlack) {
     const std::string shot = out.file("empty.tga");
     // The temporary folder has no objs\stage.osr: the loop still runs.
     ASSERT_EQ(runViewer({"--frames", "3", "--screenshot", shot}, out.path()), 0);
-    const std::optional<Image> picture = readTga(shot);
+    const std::optional<Image> picture = readImage(shot);
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->width, UINT(kWidth));
     EXPECT_EQ(picture->height, UINT(kHeight));
