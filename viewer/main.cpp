@@ -93,8 +93,13 @@ bool endsWith(const std::string& text, const char* suffix) {
     return true;
 }
 
-bool knownImageType(const std::string& file) {
-    return endsWith(file, ".tga") || endsWith(file, ".bmp") || endsWith(file, ".jpg") || endsWith(file, ".jpeg");
+enum class ImageType { Unknown, Tga, Bmp, Jpeg };
+
+ImageType imageTypeOf(const std::string& file) {
+    if (endsWith(file, ".tga")) return ImageType::Tga;
+    if (endsWith(file, ".bmp")) return ImageType::Bmp;
+    if (endsWith(file, ".jpg") || endsWith(file, ".jpeg")) return ImageType::Jpeg;
+    return ImageType::Unknown;
 }
 
 bool parseCount(const char* text, int* out) {
@@ -135,7 +140,7 @@ bool parseOptions(int argc, char** argv, Options* options) {
         }
     }
     for (const Screenshot& shot : options->screenshots) {
-        if (!knownImageType(shot.file)) {
+        if (imageTypeOf(shot.file) == ImageType::Unknown) {
             std::fprintf(stderr, "viewer: %s: screenshots are .tga, .bmp or .jpg files\n", shot.file.c_str());
             return false;
         }
@@ -195,9 +200,13 @@ void drawFrame() {
 
 bool saveScreenshot(const std::string& file) {
     const char* name = file.c_str();
-    if (endsWith(file, ".tga")) return savetga(name, ZEP_CAPTURE_BACK_BUFFER, 0, 0) != 0;
-    if (endsWith(file, ".bmp")) return savebmp(name, ZEP_CAPTURE_BACK_BUFFER, 0, 0) != 0;
-    return savejpg(name, ZEP_CAPTURE_BACK_BUFFER, 0, 0, 90.0f) != 0;
+    switch (imageTypeOf(file)) {
+    case ImageType::Tga: return savetga(name, ZEP_CAPTURE_BACK_BUFFER, 0, 0) != 0;
+    case ImageType::Bmp: return savebmp(name, ZEP_CAPTURE_BACK_BUFFER, 0, 0) != 0;
+    case ImageType::Jpeg: return savejpg(name, ZEP_CAPTURE_BACK_BUFFER, 0, 0, 90.0f) != 0;
+    case ImageType::Unknown: break;
+    }
+    return false;
 }
 
 // Screenshots due at this frame, taken from the back buffer before it is
