@@ -28,14 +28,6 @@ constexpr const char* kLogName = "Log\\ZEP.log";
 constexpr int32_t kRenderTargetSize = 256;
 constexpr uint32_t kOpaqueBlack = 0xff000000;
 
-void setRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (IDirect3DDevice8* d = device()) d->SetRenderState(state, value);
-}
-
-void setStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) {
-    if (IDirect3DDevice8* d = device()) d->SetTextureStageState(stage, state, value);
-}
-
 // ---- Log -----------------------------------------------------------------------
 
 // Copies text into a fixed record field; false (and an empty field) when it

@@ -62,6 +62,17 @@ ViewState& viewState();
 // The open device; null before the opening and after the close.
 inline IDirect3DDevice8* device() { return graphics().device; }
 
+// A render or stage state for the open device; without a device nothing is
+// set and the result is D3DERR_INVALIDCALL.
+inline HRESULT setRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    IDirect3DDevice8* d = device();
+    return d ? d->SetRenderState(state, value) : D3DERR_INVALIDCALL;
+}
+inline HRESULT setStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) {
+    IDirect3DDevice8* d = device();
+    return d ? d->SetTextureStageState(stage, state, value) : D3DERR_INVALIDCALL;
+}
+
 // Releases a device object and forgets it.
 template <typename T>
 void release(T*& object) {

@@ -12,14 +12,10 @@
 namespace {
 
 using zep::device;
+using zep::setRenderState;
 using zep::floatBits;
 
 constexpr float kChannelScale = 0.003921569f;  // 1 / 255
-
-HRESULT renderState(D3DRENDERSTATETYPE state, DWORD value) {
-    IDirect3DDevice8* d = device();
-    return d ? d->SetRenderState(state, value) : D3DERR_INVALIDCALL;
-}
 
 HRESULT setMaterial(const D3DMATERIAL8& material) {
     IDirect3DDevice8* d = device();
@@ -165,29 +161,29 @@ ZEP_EXPORT HRESULT ZEPAPI LightsOff(void) {
     material.Diffuse.a = 1.0f;
     material.Ambient.a = 1.0f;
     setMaterial(material);
-    renderState(D3DRS_LIGHTING, FALSE);
+    setRenderState(D3DRS_LIGHTING, FALSE);
     ZEPengine.lightingEnabled = 0;
-    HRESULT result = renderState(D3DRS_SPECULARENABLE, FALSE);
+    HRESULT result = setRenderState(D3DRS_SPECULARENABLE, FALSE);
     for (int32_t index = 0; index < ZEPengine.maxLights; ++index) result = LightOff(index);
     return result;
 }
 
 ZEP_EXPORT HRESULT ZEPAPI SetAmbientColor(uint32_t color) {
     ZEPengine.ambientColor = color;
-    renderState(D3DRS_TEXTUREFACTOR, color);
-    const HRESULT result = renderState(D3DRS_AMBIENT, ZEPengine.lightingMode ? color : 0xFFFFFFFFu);
+    setRenderState(D3DRS_TEXTUREFACTOR, color);
+    const HRESULT result = setRenderState(D3DRS_AMBIENT, ZEPengine.lightingMode ? color : 0xFFFFFFFFu);
     zep::applyDefaultMaterial(1.0f, 50.0f);
     return result;
 }
 
 ZEP_EXPORT HRESULT ZEPAPI SetLightMode(uint8_t lightingMode, uint8_t colorVertex) {
-    HRESULT result = renderState(D3DRS_COLORVERTEX, colorVertex);
+    HRESULT result = setRenderState(D3DRS_COLORVERTEX, colorVertex);
     ZEPengine.lightingMode = lightingMode;
     ZEPengine.colorVertex = colorVertex;
     ZEPengine.lightModeReserved = 0;
     if (lightingMode == 0) return SetAmbientColor(0xFFFFFFFFu);
     if (colorVertex) {
-        renderState(D3DRS_LIGHTING, TRUE);
+        setRenderState(D3DRS_LIGHTING, TRUE);
         ZEPengine.lightingEnabled = 1;
         result = SetAmbientColor(ZEPengine.ambientColor);
     }
@@ -195,20 +191,20 @@ ZEP_EXPORT HRESULT ZEPAPI SetLightMode(uint8_t lightingMode, uint8_t colorVertex
 }
 
 ZEP_EXPORT HRESULT ZEPAPI EnableFog(float start, float end, uint32_t color) {
-    renderState(D3DRS_FOGENABLE, TRUE);
-    renderState(D3DRS_FOGTABLEMODE, D3DFOG_NONE);
-    renderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
-    renderState(D3DRS_RANGEFOGENABLE, FALSE);
-    renderState(D3DRS_FOGCOLOR, color);
-    renderState(D3DRS_FOGSTART, floatBits(start));
-    const HRESULT result = renderState(D3DRS_FOGEND, floatBits(end));
+    setRenderState(D3DRS_FOGENABLE, TRUE);
+    setRenderState(D3DRS_FOGTABLEMODE, D3DFOG_NONE);
+    setRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
+    setRenderState(D3DRS_RANGEFOGENABLE, FALSE);
+    setRenderState(D3DRS_FOGCOLOR, color);
+    setRenderState(D3DRS_FOGSTART, floatBits(start));
+    const HRESULT result = setRenderState(D3DRS_FOGEND, floatBits(end));
     ZEPengine.fogEnabled = 1;
     return result;
 }
 
 ZEP_EXPORT HRESULT ZEPAPI DisableFog(void) {
     ZEPengine.fogEnabled = 0;
-    return renderState(D3DRS_FOGENABLE, FALSE);
+    return setRenderState(D3DRS_FOGENABLE, FALSE);
 }
 
 }  // extern "C"

@@ -12,14 +12,8 @@
 namespace {
 
 using zep::device;
-
-void renderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (IDirect3DDevice8* d = device()) d->SetRenderState(state, value);
-}
-
-void stageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) {
-    if (IDirect3DDevice8* d = device()) d->SetTextureStageState(stage, state, value);
-}
+using zep::setRenderState;
+using zep::setStageState;
 
 void selectStream(DWORD fvf, IDirect3DVertexBuffer8* buffer, UINT stride) {
     IDirect3DDevice8* d = device();
@@ -30,23 +24,23 @@ void selectStream(DWORD fvf, IDirect3DVertexBuffer8* buffer, UINT stride) {
 
 void setTextureAddressing(DWORD mode) {
     for (DWORD stage = 0; stage < 2; ++stage) {
-        stageState(stage, D3DTSS_ADDRESSU, mode);
-        stageState(stage, D3DTSS_ADDRESSV, mode);
+        setStageState(stage, D3DTSS_ADDRESSU, mode);
+        setStageState(stage, D3DTSS_ADDRESSV, mode);
     }
 }
 
 // Alpha modes differ only in depth writes and the test function; both then
 // restore the recorded alpha operation and reference.
 void applyAlphaMode(BOOL depthWrites, D3DCMPFUNC alphaFunction) {
-    renderState(D3DRS_ZWRITEENABLE, depthWrites);
-    renderState(D3DRS_ALPHATESTENABLE, TRUE);
-    renderState(D3DRS_ALPHAFUNC, alphaFunction);
-    renderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    setRenderState(D3DRS_ZWRITEENABLE, depthWrites);
+    setRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    setRenderState(D3DRS_ALPHAFUNC, alphaFunction);
+    setRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     SetAlphaBlendMode(ZEPengine.alphaOp, ZEPengine.alphaRef);
 }
 
 void setSoftwareVertexProcessing(bool on) {
-    renderState(D3DRS_SOFTWAREVERTEXPROCESSING, on ? TRUE : FALSE);
+    setRenderState(D3DRS_SOFTWAREVERTEXPROCESSING, on ? TRUE : FALSE);
     zep::graphics().engineTurnedSoftwareOn = on;
     zep::reapplyCurrentStates();
 }
@@ -112,7 +106,7 @@ ZEP_EXPORT void ZEPAPI SetLayerRender(void) {
 
 // ---- Raster and blending -----------------------------------------------------------
 
-ZEP_EXPORT void ZEPAPI SetAntialias(int32_t on) { renderState(D3DRS_MULTISAMPLEANTIALIAS, uint8_t(on)); }
+ZEP_EXPORT void ZEPAPI SetAntialias(int32_t on) { setRenderState(D3DRS_MULTISAMPLEANTIALIAS, uint8_t(on)); }
 
 ZEP_EXPORT void ZEPAPI SetFillMode(int32_t flags) {
     ZEPengine.fillFlags = flags;
@@ -121,7 +115,7 @@ ZEP_EXPORT void ZEPAPI SetFillMode(int32_t flags) {
         mode = D3DFILL_WIREFRAME;
     else if (flags & ZEP_FILL_POINTS)
         mode = D3DFILL_POINT;
-    renderState(D3DRS_FILLMODE, mode);
+    setRenderState(D3DRS_FILLMODE, mode);
 }
 
 ZEP_EXPORT void ZEPAPI SetAlphaMode(void) { applyAlphaMode(FALSE, D3DCMP_ALWAYS); }
@@ -135,46 +129,46 @@ ZEP_EXPORT void ZEPAPI SetWrapMode(void) { setTextureAddressing(D3DTADDRESS_WRAP
 ZEP_EXPORT void ZEPAPI SetAlphaBlendMode(int32_t alphaOperation, int32_t alphaReference) {
     ZEPengine.alphaRef = alphaReference;
     ZEPengine.alphaOp = alphaOperation;
-    stageState(0, D3DTSS_ALPHAOP, DWORD(alphaOperation));
+    setStageState(0, D3DTSS_ALPHAOP, DWORD(alphaOperation));
     if (alphaOperation == ZEP_OP_TEXTURE_FACTOR) {
-        stageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
-        stageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+        setStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+        setStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     }
     // A reference of -1 means opaque drawing: neither test nor blending.
     const bool opaque = alphaReference == -1;
-    renderState(D3DRS_ALPHATESTENABLE, opaque ? FALSE : TRUE);
-    renderState(D3DRS_ALPHABLENDENABLE, opaque ? FALSE : TRUE);
-    renderState(D3DRS_ALPHAREF, opaque ? 0u : DWORD(alphaReference));
+    setRenderState(D3DRS_ALPHATESTENABLE, opaque ? FALSE : TRUE);
+    setRenderState(D3DRS_ALPHABLENDENABLE, opaque ? FALSE : TRUE);
+    setRenderState(D3DRS_ALPHAREF, opaque ? 0u : DWORD(alphaReference));
 }
 
 ZEP_EXPORT void ZEPAPI SetBlendMode(int32_t colorOperation) {
     ZEPengine.colorOp = colorOperation;
     if (colorOperation == ZEP_OP_TEXTURE_FACTOR) {
-        stageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
-        stageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        setStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+        setStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     } else {
         // The first argument stays as it is: after the texture-factor mode
         // it keeps reading the factor until the next default-state pass.
-        stageState(0, D3DTSS_COLOROP, DWORD(colorOperation));
+        setStageState(0, D3DTSS_COLOROP, DWORD(colorOperation));
     }
 }
 
 ZEP_EXPORT void ZEPAPI SetFrameBlendMode(uint32_t mode) {
     if (mode >= sizeof kFrameBlends / sizeof kFrameBlends[0]) return;
-    renderState(D3DRS_SRCBLEND, kFrameBlends[mode].source);
-    renderState(D3DRS_DESTBLEND, kFrameBlends[mode].destination);
+    setRenderState(D3DRS_SRCBLEND, kFrameBlends[mode].source);
+    setRenderState(D3DRS_DESTBLEND, kFrameBlends[mode].destination);
 }
 
 ZEP_EXPORT void ZEPAPI SetZBIAS(float bias) {
     // Truncated toward zero; values no int holds are clamped rather than
     // left to the conversion's undefined result.
     const float clamped = std::isnan(bias) ? 0.0f : std::fmax(-2147483648.0f, std::fmin(bias, 2147483520.0f));
-    renderState(D3DRS_ZBIAS, DWORD(int32_t(clamped)));
+    setRenderState(D3DRS_ZBIAS, DWORD(int32_t(clamped)));
 }
 
 ZEP_EXPORT void ZEPAPI SetNormalizeNormals(int32_t on) {
     ZEPengine.normalizeNormals = uint8_t(on);
-    renderState(D3DRS_NORMALIZENORMALS, uint8_t(on));
+    setRenderState(D3DRS_NORMALIZENORMALS, uint8_t(on));
 }
 
 ZEP_EXPORT void ZEPAPI SetWaterMode(int32_t on) {
@@ -196,12 +190,12 @@ ZEP_EXPORT void ZEPAPI SetPolyClip(void) {
         else if (zep::graphics().engineTurnedSoftwareOn)
             setSoftwareVertexProcessing(false);
     }
-    renderState(D3DRS_CLIPPING, TRUE);
+    setRenderState(D3DRS_CLIPPING, TRUE);
 }
 
 ZEP_EXPORT void ZEPAPI SetPolyNoClip(void) {
     if (zep::graphics().engineTurnedSoftwareOn) setSoftwareVertexProcessing(false);
-    renderState(D3DRS_CLIPPING, FALSE);
+    setRenderState(D3DRS_CLIPPING, FALSE);
 }
 
 // ---- Culling and depth -------------------------------------------------------------
@@ -209,17 +203,17 @@ ZEP_EXPORT void ZEPAPI SetPolyNoClip(void) {
 ZEP_EXPORT void ZEPAPI grCullMode(int32_t mode) {
     static constexpr D3DCULL kCullModes[] = {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW};
     if (mode < 0 || mode > 2) return;
-    renderState(D3DRS_CULLMODE, kCullModes[mode]);
+    setRenderState(D3DRS_CULLMODE, kCullModes[mode]);
 }
 
-ZEP_EXPORT void ZEPAPI grDepthBufferMode(int32_t on) { renderState(D3DRS_ZENABLE, on != 0 ? D3DZB_TRUE : D3DZB_FALSE); }
+ZEP_EXPORT void ZEPAPI grDepthBufferMode(int32_t on) { setRenderState(D3DRS_ZENABLE, on != 0 ? D3DZB_TRUE : D3DZB_FALSE); }
 
-ZEP_EXPORT void ZEPAPI grDepthMask(int32_t on) { renderState(D3DRS_ZWRITEENABLE, uint8_t(on)); }
+ZEP_EXPORT void ZEPAPI grDepthMask(int32_t on) { setRenderState(D3DRS_ZWRITEENABLE, uint8_t(on)); }
 
 ZEP_EXPORT void ZEPAPI grDepthBufferFunction(uint32_t function) {
     // 0 to 7 are D3DCMP_NEVER to D3DCMP_ALWAYS, one below their enumerants.
     if (function > 7) return;
-    renderState(D3DRS_ZFUNC, function + 1);
+    setRenderState(D3DRS_ZFUNC, function + 1);
 }
 
 }  // extern "C"

@@ -17,8 +17,7 @@
 namespace {
 
 using zep::device;
-
-void renderState(D3DRENDERSTATETYPE state, DWORD value) { device()->SetRenderState(state, value); }
+using zep::setRenderState;
 
 void setObjectCulling(D3DCULL mode) { ZEPengine.cullMode = mode; }
 
@@ -26,8 +25,8 @@ void setCapPass(bool on) { zep::drawSwitches().capPass = on; }
 
 // Phase 0: back to ordinary drawing.
 void ordinaryDrawing() {
-    renderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-    renderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    setRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    setRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
     setObjectCulling(D3DCULL_CW);
     setCapPass(false);
 }
@@ -35,20 +34,20 @@ void ordinaryDrawing() {
 // Phase 1: a fresh depth buffer for the casters, stencil untouched.
 void castersPass() {
     IDirect3DDevice8* d = device();
-    renderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    renderState(D3DRS_STENCILENABLE, FALSE);
-    renderState(D3DRS_STENCILMASK, 0);
-    renderState(D3DRS_STENCILWRITEMASK, 0);
-    renderState(D3DRS_STENCILFUNC, D3DCMP_GREATER);
-    renderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
-    renderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
-    renderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    setRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    setRenderState(D3DRS_STENCILENABLE, FALSE);
+    setRenderState(D3DRS_STENCILMASK, 0);
+    setRenderState(D3DRS_STENCILWRITEMASK, 0);
+    setRenderState(D3DRS_STENCILFUNC, D3DCMP_GREATER);
+    setRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
+    setRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
+    setRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
     d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    renderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    renderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
+    setRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    setRenderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
     setObjectCulling(D3DCULL_CCW);
     setCapPass(true);
 }
@@ -56,48 +55,48 @@ void castersPass() {
 // Phase 5: the first half of the volumes counts up in the stencil; colour
 // stays as it is (zero times the source plus the frame) and so does depth.
 void volumesCountUp() {
-    renderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-    renderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
-    renderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    renderState(D3DRS_ZWRITEENABLE, FALSE);
-    renderState(D3DRS_STENCILENABLE, TRUE);
-    renderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
-    renderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
-    renderState(D3DRS_STENCILREF, 1);
-    renderState(D3DRS_STENCILMASK, 0xFFFFFFFFu);
-    renderState(D3DRS_STENCILWRITEMASK, 0xFFFFFFFFu);
-    renderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
-    renderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
-    renderState(D3DRS_STENCILPASS, D3DSTENCILOP_INCR);
-    renderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
-    renderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    setRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    setRenderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
+    setRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    setRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    setRenderState(D3DRS_STENCILENABLE, TRUE);
+    setRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    setRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+    setRenderState(D3DRS_STENCILREF, 1);
+    setRenderState(D3DRS_STENCILMASK, 0xFFFFFFFFu);
+    setRenderState(D3DRS_STENCILWRITEMASK, 0xFFFFFFFFu);
+    setRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
+    setRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
+    setRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_INCR);
+    setRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+    setRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     setObjectCulling(D3DCULL_CW);
     setCapPass(true);
 }
 
 // Phase 6: the other half, culled the other way round, counts down.
 void volumesCountDown() {
-    renderState(D3DRS_STENCILPASS, D3DSTENCILOP_DECR);
+    setRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_DECR);
     setObjectCulling(D3DCULL_CCW);
     setCapPass(true);
 }
 
 // Phase 7: draw (blended, alpha-tested) only where the count is 1 or more.
 void shadowedPixels() {
-    renderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
-    renderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    renderState(D3DRS_ZWRITEENABLE, TRUE);
-    renderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-    renderState(D3DRS_STENCILENABLE, TRUE);
-    renderState(D3DRS_STENCILREF, 1);
-    renderState(D3DRS_STENCILFUNC, D3DCMP_LESSEQUAL);
-    renderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
-    renderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    renderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    renderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    renderState(D3DRS_ALPHATESTENABLE, TRUE);
-    renderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    setRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    setRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    setRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    setRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    setRenderState(D3DRS_STENCILENABLE, TRUE);
+    setRenderState(D3DRS_STENCILREF, 1);
+    setRenderState(D3DRS_STENCILFUNC, D3DCMP_LESSEQUAL);
+    setRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    setRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    setRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    setRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    setRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    setRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    setRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
     setObjectCulling(D3DCULL_CW);
     setCapPass(false);
 }
@@ -105,11 +104,11 @@ void shadowedPixels() {
 // Phase 8: stencil and blending off, the blend factors back to ordinary
 // transparency for when blending comes back.
 void stencilOff() {
-    renderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    renderState(D3DRS_STENCILENABLE, FALSE);
-    renderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    renderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    setRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    setRenderState(D3DRS_STENCILENABLE, FALSE);
+    setRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    setRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    setRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
 }
 
 }  // namespace
@@ -122,12 +121,12 @@ ZEP_EXPORT void ZEPAPI SwitchRenderPhase(int32_t phase) {
     case 0: ordinaryDrawing(); break;
     case 1: castersPass(); break;
     case 2:
-        renderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-        renderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
+        setRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+        setRenderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
         setCapPass(true);
         break;
     case 4:
-        renderState(D3DRS_ZFUNC, D3DCMP_GREATER);
+        setRenderState(D3DRS_ZFUNC, D3DCMP_GREATER);
         setCapPass(true);
         break;
     case 5: volumesCountUp(); break;
@@ -137,7 +136,7 @@ ZEP_EXPORT void ZEPAPI SwitchRenderPhase(int32_t phase) {
     case 9: ClearTarget(D3DCLEAR_STENCIL, 0, 1.0f, 0); break;
     case 10:
         shadowedPixels();
-        renderState(D3DRS_STENCILENABLE, FALSE);
+        setRenderState(D3DRS_STENCILENABLE, FALSE);
         break;
     default: break;
     }

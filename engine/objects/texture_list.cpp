@@ -74,34 +74,30 @@ void releaseEntry(TextureEntry& entry) {
     entry.spareFormat = -1;
 }
 
-void setStage(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) {
-    if (IDirect3DDevice8* d = device()) d->SetTextureStageState(stage, state, value);
-}
-
 // Stage 1 off with every argument on diffuse, as both SetCurrentTexture
 // paths leave it.
 void disableSecondStage() {
-    setStage(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    setStage(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    setStage(1, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-    setStage(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    setStage(1, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-    setStage(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    setStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    setStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    setStageState(1, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    setStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    setStageState(1, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    setStageState(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
 }
 
 void filterStage(DWORD stage, int32_t anisotropy, uint8_t fullDetail, int32_t filter) {
     const DWORD mipFilter = filter == D3DTEXF_POINT ? DWORD(D3DTEXF_NONE) : DWORD(filter);
-    setStage(stage, D3DTSS_MIPMAPLODBIAS, floatBits(kMipLodBias));
-    setStage(stage, D3DTSS_MAXMIPLEVEL, fullDetail ? 0 : 1);
+    setStageState(stage, D3DTSS_MIPMAPLODBIAS, floatBits(kMipLodBias));
+    setStageState(stage, D3DTSS_MAXMIPLEVEL, fullDetail ? 0 : 1);
     if (anisotropy == 0) {
-        setStage(stage, D3DTSS_MINFILTER, mipFilter);
-        setStage(stage, D3DTSS_MAXANISOTROPY, 0);
+        setStageState(stage, D3DTSS_MINFILTER, mipFilter);
+        setStageState(stage, D3DTSS_MAXANISOTROPY, 0);
     } else {
-        setStage(stage, D3DTSS_MINFILTER, D3DTEXF_ANISOTROPIC);
-        setStage(stage, D3DTSS_MAXANISOTROPY, DWORD(anisotropy));
+        setStageState(stage, D3DTSS_MINFILTER, D3DTEXF_ANISOTROPIC);
+        setStageState(stage, D3DTSS_MAXANISOTROPY, DWORD(anisotropy));
     }
-    setStage(stage, D3DTSS_MAGFILTER, DWORD(filter));
-    setStage(stage, D3DTSS_MIPFILTER, mipFilter);
+    setStageState(stage, D3DTSS_MAGFILTER, DWORD(filter));
+    setStageState(stage, D3DTSS_MIPFILTER, mipFilter);
 }
 
 // The render target's top level into the entry's texture: the square of the
@@ -242,19 +238,19 @@ ZEP_EXPORT void ZEPAPI SetCurrentTexture(int32_t handle) {
     }
     if (handle < 0) {
         // Diffuse colour only; the texture stays bound for whoever selects it.
-        setStage(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-        setStage(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        setStage(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-        setStage(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        setStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+        setStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        setStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+        setStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
         disableSecondStage();
         return;
     }
-    setStage(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    setStage(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    setStage(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    setStage(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    setStage(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    setStage(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    setStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    setStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    setStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    setStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    setStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    setStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
     disableSecondStage();
     if (IDirect3DDevice8* d = device()) d->SetTexture(0, Textures[handle].texture);
 }
