@@ -27,18 +27,12 @@ std::string_view nextField(std::string_view value, size_t& at) {
 
 bool OsrTokens::next(std::string& token) {
     token.clear();
-    while (at_ < size_) {
-        // Only spaces lead a token; any other separator ends it at once,
-        // which makes an empty token, and empty tokens are passed over.
-        while (at_ < size_ && text_[at_] == ' ') ++at_;
-        while (at_ < size_ && !isSeparator(text_[at_])) {
-            if (token.size() < kOsrMaxToken) token.push_back(text_[at_]);
-            ++at_;
-        }
-        if (at_ < size_) ++at_;  // the separator belongs to the token
-        if (!token.empty()) return true;
+    while (at_ < size_ && isSeparator(text_[at_])) ++at_;
+    while (at_ < size_ && !isSeparator(text_[at_])) {
+        if (token.size() < kOsrMaxToken) token.push_back(text_[at_]);
+        ++at_;
     }
-    return false;
+    return !token.empty();
 }
 
 int32_t countSectionLines(const char* text, size_t size) {
