@@ -1,18 +1,17 @@
 #include "d3dx/shader_asm.h"
 
 #include "d3dx/shader_asm_operands.h"
+#include "gl/shader_decode.h"
 
 #include <d3d8types.h>
 
 #include <cstring>
+#include <optional>
 
 namespace zep::d3dx {
 namespace {
 
 using namespace asmx;
-
-constexpr uint8_t kVs = 1;
-constexpr uint8_t kPs = 2;
 
 // How an instruction is written, beyond its operand count.
 enum class Form : uint8_t {
@@ -23,79 +22,59 @@ enum class Form : uint8_t {
     Nop,
 };
 
+// Every ps texture-address instruction, and nothing else, is named tex...
+Form formOf(const gl::ShaderOpcodeInfo& info) {
+    switch (info.opcode) {
+    case D3DSIO_NOP: return Form::Nop;
+    case D3DSIO_PHASE: return Form::Phase;
+    case D3DSIO_DEF: return Form::Def;
+    default: return std::string_view(info.name).starts_with("tex") ? Form::Texture : Form::Arithmetic;
+    }
+}
+
+// An instruction as written: the decoder's opcode facts under the name the
+// text used, with the ps.1.x versions that spelling belongs to.
 struct Mnemonic {
     const char* name;
     DWORD opcode;
-    uint8_t where;    // kVs | kPs
+    uint8_t where;    // gl::ShaderOpcodeInfo::kVertex | kPixel
     Form form;
     uint8_t sources;
     uint8_t psFirst;  // first ps.1.x minor version that has it
     uint8_t psLast;   // last ps.1.x minor version that has it
 };
 
-// ps.1.4 renames tex and texcoord (texld, texcrd: they name their
-// coordinate source) and drops the 1.0 .. 1.3 texture-address family.
-constexpr Mnemonic kMnemonics[] = {
-    {"nop", D3DSIO_NOP, kVs | kPs, Form::Nop, 0, 0, 4},
-    {"mov", D3DSIO_MOV, kVs | kPs, Form::Arithmetic, 1, 0, 4},
-    {"add", D3DSIO_ADD, kVs | kPs, Form::Arithmetic, 2, 0, 4},
-    {"sub", D3DSIO_SUB, kVs | kPs, Form::Arithmetic, 2, 0, 4},
-    {"mad", D3DSIO_MAD, kVs | kPs, Form::Arithmetic, 3, 0, 4},
-    {"mul", D3DSIO_MUL, kVs | kPs, Form::Arithmetic, 2, 0, 4},
-    {"rcp", D3DSIO_RCP, kVs, Form::Arithmetic, 1, 0, 0},
-    {"rsq", D3DSIO_RSQ, kVs, Form::Arithmetic, 1, 0, 0},
-    {"dp3", D3DSIO_DP3, kVs | kPs, Form::Arithmetic, 2, 0, 4},
-    {"dp4", D3DSIO_DP4, kVs | kPs, Form::Arithmetic, 2, 2, 4},
-    {"min", D3DSIO_MIN, kVs, Form::Arithmetic, 2, 0, 0},
-    {"max", D3DSIO_MAX, kVs, Form::Arithmetic, 2, 0, 0},
-    {"slt", D3DSIO_SLT, kVs, Form::Arithmetic, 2, 0, 0},
-    {"sge", D3DSIO_SGE, kVs, Form::Arithmetic, 2, 0, 0},
-    {"exp", D3DSIO_EXP, kVs, Form::Arithmetic, 1, 0, 0},
-    {"log", D3DSIO_LOG, kVs, Form::Arithmetic, 1, 0, 0},
-    {"expp", D3DSIO_EXPP, kVs, Form::Arithmetic, 1, 0, 0},
-    {"logp", D3DSIO_LOGP, kVs, Form::Arithmetic, 1, 0, 0},
-    {"lit", D3DSIO_LIT, kVs, Form::Arithmetic, 1, 0, 0},
-    {"dst", D3DSIO_DST, kVs, Form::Arithmetic, 2, 0, 0},
-    {"frc", D3DSIO_FRC, kVs, Form::Arithmetic, 1, 0, 0},
-    {"m4x4", D3DSIO_M4x4, kVs, Form::Arithmetic, 2, 0, 0},
-    {"m4x3", D3DSIO_M4x3, kVs, Form::Arithmetic, 2, 0, 0},
-    {"m3x4", D3DSIO_M3x4, kVs, Form::Arithmetic, 2, 0, 0},
-    {"m3x3", D3DSIO_M3x3, kVs, Form::Arithmetic, 2, 0, 0},
-    {"m3x2", D3DSIO_M3x2, kVs, Form::Arithmetic, 2, 0, 0},
-    {"lrp", D3DSIO_LRP, kPs, Form::Arithmetic, 3, 0, 4},
-    {"cnd", D3DSIO_CND, kPs, Form::Arithmetic, 3, 0, 4},
-    {"cmp", D3DSIO_CMP, kPs, Form::Arithmetic, 3, 2, 4},
-    {"bem", D3DSIO_BEM, kPs, Form::Arithmetic, 2, 4, 4},
-    {"tex", D3DSIO_TEX, kPs, Form::Texture, 0, 0, 3},
-    {"texld", D3DSIO_TEX, kPs, Form::Texture, 1, 4, 4},
-    {"texcoord", D3DSIO_TEXCOORD, kPs, Form::Texture, 0, 0, 3},
-    {"texcrd", D3DSIO_TEXCOORD, kPs, Form::Texture, 1, 4, 4},
-    {"texkill", D3DSIO_TEXKILL, kPs, Form::Texture, 0, 0, 4},
-    {"texdepth", D3DSIO_TEXDEPTH, kPs, Form::Texture, 0, 4, 4},
-    {"texbem", D3DSIO_TEXBEM, kPs, Form::Texture, 1, 0, 3},
-    {"texbeml", D3DSIO_TEXBEML, kPs, Form::Texture, 1, 0, 3},
-    {"texreg2ar", D3DSIO_TEXREG2AR, kPs, Form::Texture, 1, 0, 3},
-    {"texreg2gb", D3DSIO_TEXREG2GB, kPs, Form::Texture, 1, 0, 3},
-    {"texreg2rgb", D3DSIO_TEXREG2RGB, kPs, Form::Texture, 1, 2, 3},
-    {"texm3x2pad", D3DSIO_TEXM3x2PAD, kPs, Form::Texture, 1, 0, 3},
-    {"texm3x2tex", D3DSIO_TEXM3x2TEX, kPs, Form::Texture, 1, 0, 3},
-    {"texm3x2depth", D3DSIO_TEXM3x2DEPTH, kPs, Form::Texture, 1, 3, 3},
-    {"texm3x3pad", D3DSIO_TEXM3x3PAD, kPs, Form::Texture, 1, 0, 3},
-    {"texm3x3tex", D3DSIO_TEXM3x3TEX, kPs, Form::Texture, 1, 0, 3},
-    {"texm3x3diff", D3DSIO_TEXM3x3DIFF, kPs, Form::Texture, 1, 0, 3},
-    {"texm3x3spec", D3DSIO_TEXM3x3SPEC, kPs, Form::Texture, 2, 0, 3},
-    {"texm3x3vspec", D3DSIO_TEXM3x3VSPEC, kPs, Form::Texture, 1, 0, 3},
-    {"texm3x3", D3DSIO_TEXM3x3, kPs, Form::Texture, 1, 2, 3},
-    {"texdp3", D3DSIO_TEXDP3, kPs, Form::Texture, 1, 2, 3},
-    {"texdp3tex", D3DSIO_TEXDP3TEX, kPs, Form::Texture, 1, 2, 3},
-    {"def", D3DSIO_DEF, kVs | kPs, Form::Def, 0, 0, 4},
-    {"phase", D3DSIO_PHASE, kPs, Form::Phase, 0, 4, 4},
+// ps.1.4 renames tex and texcoord: texld and texcrd name their coordinate
+// source, so they take one operand more.
+struct Ps14Spelling {
+    const char* name;
+    DWORD opcode;
 };
+constexpr Ps14Spelling kPs14Spellings[] = {{"texld", D3DSIO_TEX}, {"texcrd", D3DSIO_TEXCOORD}};
 
-const Mnemonic* findMnemonic(std::string_view name) {
-    for (const Mnemonic& m : kMnemonics)
-        if (name == m.name) return &m;
-    return nullptr;
+bool hasPs14Spelling(DWORD opcode) {
+    for (const Ps14Spelling& spelling : kPs14Spellings)
+        if (spelling.opcode == opcode) return true;
+    return false;
+}
+
+Mnemonic mnemonicOf(const char* name, const gl::ShaderOpcodeInfo& info) {
+    return Mnemonic{name, info.opcode, info.where, formOf(info), info.sources, info.psFirstMinor, info.psLastMinor};
+}
+
+std::optional<Mnemonic> findMnemonic(std::string_view name) {
+    for (const Ps14Spelling& spelling : kPs14Spellings) {
+        if (name != spelling.name) continue;
+        Mnemonic m = mnemonicOf(spelling.name, *gl::findShaderOpcode(spelling.opcode));
+        m.sources = uint8_t(m.sources + 1);
+        m.psFirst = 4;
+        return m;
+    }
+    const gl::ShaderOpcodeInfo* info = gl::findShaderOpcode(name);
+    if (!info) return std::nullopt;
+    Mnemonic m = mnemonicOf(info->name, *info);
+    if (hasPs14Spelling(m.opcode)) m.psLast = 3;  // ps.1.4 writes it as texld or texcrd
+    return m;
 }
 
 std::string lowered(std::string_view text) {
@@ -251,7 +230,7 @@ private:
         const std::string_view word = text.substr(0, nameEnd);
         const size_t underscore = word.find('_');
         const std::string_view name = word.substr(0, underscore);
-        const Mnemonic* mnemonic = findMnemonic(name);
+        const std::optional<Mnemonic> mnemonic = findMnemonic(name);
         if (!mnemonic) {
             error("unknown instruction '" + std::string(name) + "'");
             return;
@@ -275,7 +254,7 @@ private:
     }
 
     bool available(const Mnemonic& m) {
-        const uint8_t here = vertex() ? kVs : kPs;
+        const uint8_t here = vertex() ? gl::ShaderOpcodeInfo::kVertex : gl::ShaderOpcodeInfo::kPixel;
         if (!(m.where & here)) {
             error(std::string("'") + m.name + "' is not a " + (vertex() ? "vertex" : "pixel") + " shader instruction");
             return false;
@@ -361,7 +340,7 @@ private:
     }
 
     void assembleDef(const std::vector<std::string>& operands) {
-        static const Mnemonic& def = *findMnemonic("def");
+        static const Mnemonic def = *findMnemonic("def");
         if (!operandCount(def, operands, 5)) return;
         DestinationOperand dest;
         std::string problem = parseDestination(operands[0], vertex(), &dest);
@@ -439,26 +418,10 @@ private:
     }
 
     uint32_t registerLimit(DWORD file, bool destination) const {
-        if (vertex()) {
-            switch (file) {
-            case D3DSPR_TEMP: return D3DVS_TEMPREG_MAX_V1_1;
-            case D3DSPR_INPUT: return destination ? 0 : D3DVS_INPUTREG_MAX_V1_1;
-            case D3DSPR_CONST: return destination ? 0 : D3DVS_CONSTREG_MAX_V1_1;
-            case D3DSPR_ADDR: return destination && minor_ >= 1 ? D3DVS_ADDRREG_MAX_V1_1 : 0;
-            case D3DSPR_RASTOUT: return destination ? 3 : 0;
-            case D3DSPR_ATTROUT: return destination ? D3DVS_ATTROUTREG_MAX_V1_1 : 0;
-            case D3DSPR_TEXCRDOUT: return destination ? D3DVS_TCRDOUTREG_MAX_V1_1 : 0;
-            default: return 0;
-            }
-        }
-        const bool v14 = ps14();
-        switch (file) {
-        case D3DSPR_TEMP: return v14 ? D3DPS_TEMPREG_MAX_V1_4 : D3DPS_TEMPREG_MAX_V1_1;
-        case D3DSPR_INPUT: return destination ? 0 : D3DPS_INPUTREG_MAX_V1_1;
-        case D3DSPR_CONST: return destination ? 0 : D3DPS_CONSTREG_MAX_V1_1;
-        case D3DSPR_TEXTURE: return v14 ? (destination ? 0 : D3DPS_TEXTUREREG_MAX_V1_4) : D3DPS_TEXTUREREG_MAX_V1_1;
-        default: return 0;
-        }
+        if (vertex() && file == D3DSPR_ADDR && minor_ == 0) return 0;  // a0 arrived with vs.1.1
+        const auto registerFile = static_cast<gl::RegisterFile>(file >> D3DSP_REGTYPE_SHIFT);
+        return gl::shaderRegisterCount(vertex() ? gl::ShaderKind::Vertex : gl::ShaderKind::Pixel, minor_, registerFile,
+                                       destination);
     }
 
     std::string checkRange(const RegisterRef& reg, bool destination, const std::string& text) const {

@@ -5,134 +5,74 @@
 namespace zep::gl {
 namespace {
 
-constexpr uint8_t kVs = 1;
-constexpr uint8_t kPs = 2;
-
-struct OpcodeInfo {
-    uint32_t opcode;
-    const char* name;
-    uint8_t where;        // kVs | kPs
-    bool destination;
-    uint8_t sources;
-    uint8_t psMinMinor;   // first ps.1.x minor version that has it
-};
+constexpr uint8_t kVs = ShaderOpcodeInfo::kVertex;
+constexpr uint8_t kPs = ShaderOpcodeInfo::kPixel;
 
 // Parameter counts of the 1.x models: the tokens carry no instruction
 // length, so this table is what tells the decoder where parameters end.
-constexpr OpcodeInfo kOpcodes[] = {
-    {D3DSIO_NOP, "nop", kVs | kPs, false, 0, 0},
-    {D3DSIO_MOV, "mov", kVs | kPs, true, 1, 0},
-    {D3DSIO_ADD, "add", kVs | kPs, true, 2, 0},
-    {D3DSIO_SUB, "sub", kVs | kPs, true, 2, 0},
-    {D3DSIO_MAD, "mad", kVs | kPs, true, 3, 0},
-    {D3DSIO_MUL, "mul", kVs | kPs, true, 2, 0},
-    {D3DSIO_RCP, "rcp", kVs, true, 1, 0},
-    {D3DSIO_RSQ, "rsq", kVs, true, 1, 0},
-    {D3DSIO_DP3, "dp3", kVs | kPs, true, 2, 0},
-    {D3DSIO_DP4, "dp4", kVs | kPs, true, 2, 2},
-    {D3DSIO_MIN, "min", kVs, true, 2, 0},
-    {D3DSIO_MAX, "max", kVs, true, 2, 0},
-    {D3DSIO_SLT, "slt", kVs, true, 2, 0},
-    {D3DSIO_SGE, "sge", kVs, true, 2, 0},
-    {D3DSIO_EXP, "exp", kVs, true, 1, 0},
-    {D3DSIO_LOG, "log", kVs, true, 1, 0},
-    {D3DSIO_LIT, "lit", kVs, true, 1, 0},
-    {D3DSIO_DST, "dst", kVs, true, 2, 0},
-    {D3DSIO_LRP, "lrp", kPs, true, 3, 0},
-    {D3DSIO_FRC, "frc", kVs, true, 1, 0},
-    {D3DSIO_M4x4, "m4x4", kVs, true, 2, 0},
-    {D3DSIO_M4x3, "m4x3", kVs, true, 2, 0},
-    {D3DSIO_M3x4, "m3x4", kVs, true, 2, 0},
-    {D3DSIO_M3x3, "m3x3", kVs, true, 2, 0},
-    {D3DSIO_M3x2, "m3x2", kVs, true, 2, 0},
-    {D3DSIO_TEXCOORD, "texcoord", kPs, true, 0, 0},
-    {D3DSIO_TEXKILL, "texkill", kPs, true, 0, 0},
-    {D3DSIO_TEX, "tex", kPs, true, 0, 0},
-    {D3DSIO_TEXBEM, "texbem", kPs, true, 1, 0},
-    {D3DSIO_TEXBEML, "texbeml", kPs, true, 1, 0},
-    {D3DSIO_TEXREG2AR, "texreg2ar", kPs, true, 1, 0},
-    {D3DSIO_TEXREG2GB, "texreg2gb", kPs, true, 1, 0},
-    {D3DSIO_TEXM3x2PAD, "texm3x2pad", kPs, true, 1, 0},
-    {D3DSIO_TEXM3x2TEX, "texm3x2tex", kPs, true, 1, 0},
-    {D3DSIO_TEXM3x3PAD, "texm3x3pad", kPs, true, 1, 0},
-    {D3DSIO_TEXM3x3TEX, "texm3x3tex", kPs, true, 1, 0},
-    {D3DSIO_TEXM3x3DIFF, "texm3x3diff", kPs, true, 1, 0},
-    {D3DSIO_TEXM3x3SPEC, "texm3x3spec", kPs, true, 2, 0},
-    {D3DSIO_TEXM3x3VSPEC, "texm3x3vspec", kPs, true, 1, 0},
-    {D3DSIO_EXPP, "expp", kVs, true, 1, 0},
-    {D3DSIO_LOGP, "logp", kVs, true, 1, 0},
-    {D3DSIO_CND, "cnd", kPs, true, 3, 0},
-    {D3DSIO_DEF, "def", kVs | kPs, true, 0, 0},
-    {D3DSIO_TEXREG2RGB, "texreg2rgb", kPs, true, 1, 2},
-    {D3DSIO_TEXDP3TEX, "texdp3tex", kPs, true, 1, 2},
-    {D3DSIO_TEXM3x2DEPTH, "texm3x2depth", kPs, true, 1, 3},
-    {D3DSIO_TEXDP3, "texdp3", kPs, true, 1, 2},
-    {D3DSIO_TEXM3x3, "texm3x3", kPs, true, 1, 2},
-    {D3DSIO_TEXDEPTH, "texdepth", kPs, true, 0, 4},
-    {D3DSIO_CMP, "cmp", kPs, true, 3, 2},
-    {D3DSIO_BEM, "bem", kPs, true, 2, 4},
-    {D3DSIO_PHASE, "phase", kPs, false, 0, 4},
-};
-
 // ps.1.4 keeps the arithmetic and replaces every texture instruction of
-// 1.0 .. 1.3 with texld (tex), texcrd (texcoord), texkill, texdepth and bem.
-bool inPs14(uint32_t opcode) {
-    switch (opcode) {
-    case D3DSIO_NOP: case D3DSIO_MOV: case D3DSIO_ADD: case D3DSIO_SUB: case D3DSIO_MAD: case D3DSIO_MUL:
-    case D3DSIO_DP3: case D3DSIO_DP4: case D3DSIO_LRP: case D3DSIO_CND: case D3DSIO_CMP: case D3DSIO_DEF:
-    case D3DSIO_TEX: case D3DSIO_TEXCOORD: case D3DSIO_TEXKILL: case D3DSIO_TEXDEPTH: case D3DSIO_BEM:
-    case D3DSIO_PHASE:
-        return true;
-    default:
-        return false;
-    }
-}
-
-const OpcodeInfo* findOpcode(uint32_t opcode) {
-    for (const OpcodeInfo& info : kOpcodes)
-        if (info.opcode == opcode) return &info;
-    return nullptr;
-}
+// 1.0 .. 1.3 with texld (tex), texcrd (texcoord), texkill, texdepth and bem,
+// hence the last version 3 on the older texture family.
+constexpr ShaderOpcodeInfo kOpcodes[] = {
+    {D3DSIO_NOP, "nop", kVs | kPs, false, 0, 0, 4},
+    {D3DSIO_MOV, "mov", kVs | kPs, true, 1, 0, 4},
+    {D3DSIO_ADD, "add", kVs | kPs, true, 2, 0, 4},
+    {D3DSIO_SUB, "sub", kVs | kPs, true, 2, 0, 4},
+    {D3DSIO_MAD, "mad", kVs | kPs, true, 3, 0, 4},
+    {D3DSIO_MUL, "mul", kVs | kPs, true, 2, 0, 4},
+    {D3DSIO_RCP, "rcp", kVs, true, 1, 0, 0},
+    {D3DSIO_RSQ, "rsq", kVs, true, 1, 0, 0},
+    {D3DSIO_DP3, "dp3", kVs | kPs, true, 2, 0, 4},
+    {D3DSIO_DP4, "dp4", kVs | kPs, true, 2, 2, 4},
+    {D3DSIO_MIN, "min", kVs, true, 2, 0, 0},
+    {D3DSIO_MAX, "max", kVs, true, 2, 0, 0},
+    {D3DSIO_SLT, "slt", kVs, true, 2, 0, 0},
+    {D3DSIO_SGE, "sge", kVs, true, 2, 0, 0},
+    {D3DSIO_EXP, "exp", kVs, true, 1, 0, 0},
+    {D3DSIO_LOG, "log", kVs, true, 1, 0, 0},
+    {D3DSIO_LIT, "lit", kVs, true, 1, 0, 0},
+    {D3DSIO_DST, "dst", kVs, true, 2, 0, 0},
+    {D3DSIO_LRP, "lrp", kPs, true, 3, 0, 4},
+    {D3DSIO_FRC, "frc", kVs, true, 1, 0, 0},
+    {D3DSIO_M4x4, "m4x4", kVs, true, 2, 0, 0},
+    {D3DSIO_M4x3, "m4x3", kVs, true, 2, 0, 0},
+    {D3DSIO_M3x4, "m3x4", kVs, true, 2, 0, 0},
+    {D3DSIO_M3x3, "m3x3", kVs, true, 2, 0, 0},
+    {D3DSIO_M3x2, "m3x2", kVs, true, 2, 0, 0},
+    {D3DSIO_TEXCOORD, "texcoord", kPs, true, 0, 0, 4},
+    {D3DSIO_TEXKILL, "texkill", kPs, true, 0, 0, 4},
+    {D3DSIO_TEX, "tex", kPs, true, 0, 0, 4},
+    {D3DSIO_TEXBEM, "texbem", kPs, true, 1, 0, 3},
+    {D3DSIO_TEXBEML, "texbeml", kPs, true, 1, 0, 3},
+    {D3DSIO_TEXREG2AR, "texreg2ar", kPs, true, 1, 0, 3},
+    {D3DSIO_TEXREG2GB, "texreg2gb", kPs, true, 1, 0, 3},
+    {D3DSIO_TEXM3x2PAD, "texm3x2pad", kPs, true, 1, 0, 3},
+    {D3DSIO_TEXM3x2TEX, "texm3x2tex", kPs, true, 1, 0, 3},
+    {D3DSIO_TEXM3x3PAD, "texm3x3pad", kPs, true, 1, 0, 3},
+    {D3DSIO_TEXM3x3TEX, "texm3x3tex", kPs, true, 1, 0, 3},
+    {D3DSIO_TEXM3x3DIFF, "texm3x3diff", kPs, true, 1, 0, 3},
+    {D3DSIO_TEXM3x3SPEC, "texm3x3spec", kPs, true, 2, 0, 3},
+    {D3DSIO_TEXM3x3VSPEC, "texm3x3vspec", kPs, true, 1, 0, 3},
+    {D3DSIO_EXPP, "expp", kVs, true, 1, 0, 0},
+    {D3DSIO_LOGP, "logp", kVs, true, 1, 0, 0},
+    {D3DSIO_CND, "cnd", kPs, true, 3, 0, 4},
+    {D3DSIO_DEF, "def", kVs | kPs, true, 0, 0, 4},
+    {D3DSIO_TEXREG2RGB, "texreg2rgb", kPs, true, 1, 2, 3},
+    {D3DSIO_TEXDP3TEX, "texdp3tex", kPs, true, 1, 2, 3},
+    {D3DSIO_TEXM3x2DEPTH, "texm3x2depth", kPs, true, 1, 3, 3},
+    {D3DSIO_TEXDP3, "texdp3", kPs, true, 1, 2, 3},
+    {D3DSIO_TEXM3x3, "texm3x3", kPs, true, 1, 2, 3},
+    {D3DSIO_TEXDEPTH, "texdepth", kPs, true, 0, 4, 4},
+    {D3DSIO_CMP, "cmp", kPs, true, 3, 2, 4},
+    {D3DSIO_BEM, "bem", kPs, true, 2, 4, 4},
+    {D3DSIO_PHASE, "phase", kPs, false, 0, 4, 4},
+};
 
 bool isParameterToken(DWORD token) { return (token & 0x80000000u) != 0; }
 
 ShaderRegister registerOf(DWORD token) {
     return ShaderRegister{static_cast<RegisterFile>((token & D3DSP_REGTYPE_MASK) >> D3DSP_REGTYPE_SHIFT),
                           token & D3DSP_REGNUM_MASK, false};
-}
-
-// How many registers of a file the model has, or 0 when the file cannot be
-// used in that role at all.
-uint32_t registerCount(ShaderKind kind, uint32_t minor, RegisterFile file, bool destination) {
-    if (kind == ShaderKind::Vertex) {
-        switch (file) {
-        case RegisterFile::Temp: return D3DVS_TEMPREG_MAX_V1_1;
-        case RegisterFile::Input: return destination ? 0 : D3DVS_INPUTREG_MAX_V1_1;
-        case RegisterFile::Const: return destination ? 0 : D3DVS_CONSTREG_MAX_V1_1;
-        case RegisterFile::AddressOrTexture: return destination ? D3DVS_ADDRREG_MAX_V1_1 : 0;
-        case RegisterFile::RastOut: return destination ? 3 : 0;
-        case RegisterFile::AttrOut: return destination ? D3DVS_ATTROUTREG_MAX_V1_1 : 0;
-        case RegisterFile::TexCrdOut: return destination ? D3DVS_TCRDOUTREG_MAX_V1_1 : 0;
-        }
-        return 0;
-    }
-    if (minor >= 4) {
-        // t# are read-only texture coordinates in ps.1.4.
-        switch (file) {
-        case RegisterFile::Temp: return D3DPS_TEMPREG_MAX_V1_4;
-        case RegisterFile::Input: return destination ? 0 : D3DPS_INPUTREG_MAX_V1_4;
-        case RegisterFile::Const: return destination ? 0 : D3DPS_CONSTREG_MAX_V1_4;
-        case RegisterFile::AddressOrTexture: return destination ? 0 : D3DPS_TEXTUREREG_MAX_V1_4;
-        default: return 0;
-        }
-    }
-    switch (file) {
-    case RegisterFile::Temp: return D3DPS_TEMPREG_MAX_V1_1;
-    case RegisterFile::Input: return destination ? 0 : D3DPS_INPUTREG_MAX_V1_1;
-    case RegisterFile::Const: return destination ? 0 : D3DPS_CONSTREG_MAX_V1_1;
-    case RegisterFile::AddressOrTexture: return D3DPS_TEXTUREREG_MAX_V1_1;
-    default: return 0;
-    }
 }
 
 struct Decoder {
@@ -149,7 +89,7 @@ struct Decoder {
     }
 
     bool checkRegister(const ShaderRegister& reg, bool destination, const char* what) {
-        const uint32_t limit = registerCount(kind, result.shader.minor, reg.file, destination);
+        const uint32_t limit = shaderRegisterCount(kind, result.shader.minor, reg.file, destination);
         if (limit == 0)
             return fail(std::string(what) + " uses register file " + std::to_string(static_cast<int>(reg.file)) +
                         ", which this shader cannot " + (destination ? "write" : "read") + " (token " +
@@ -249,16 +189,16 @@ struct Decoder {
 
     bool decodeInstruction(DWORD token) {
         const uint32_t opcode = token & D3DSI_OPCODE_MASK;
-        const OpcodeInfo* info = findOpcode(opcode);
+        const ShaderOpcodeInfo* info = findShaderOpcode(opcode);
         if (!info) return fail("unknown opcode " + std::to_string(opcode) + " (token " + std::to_string(pos) + ")");
-        const uint8_t here = kind == ShaderKind::Vertex ? kVs : kPs;
-        if (!(info->where & here))
+        if (!info->in(kind))
             return fail(std::string("'") + info->name + "' is not a " +
                         (kind == ShaderKind::Vertex ? "vertex" : "pixel") + " shader instruction");
-        if (kind == ShaderKind::Pixel && result.shader.minor < info->psMinMinor)
-            return fail(std::string("'") + info->name + "' needs ps.1." + std::to_string(info->psMinMinor));
-        if (kind == ShaderKind::Pixel && result.shader.minor >= 4 && !inPs14(opcode))
-            return fail(std::string("'") + info->name + "' is not a ps.1.4 instruction");
+        if (kind == ShaderKind::Pixel && result.shader.minor < info->psFirstMinor)
+            return fail(std::string("'") + info->name + "' needs ps.1." + std::to_string(info->psFirstMinor));
+        if (kind == ShaderKind::Pixel && result.shader.minor > info->psLastMinor)
+            return fail(std::string("'") + info->name + "' is not a ps.1." + std::to_string(result.shader.minor) +
+                        " instruction");
 
         ShaderInstruction instruction{};
         instruction.opcode = opcode;
@@ -309,9 +249,53 @@ struct Decoder {
 
 }  // namespace
 
+const ShaderOpcodeInfo* findShaderOpcode(uint32_t opcode) {
+    for (const ShaderOpcodeInfo& info : kOpcodes)
+        if (info.opcode == opcode) return &info;
+    return nullptr;
+}
+
+const ShaderOpcodeInfo* findShaderOpcode(std::string_view name) {
+    for (const ShaderOpcodeInfo& info : kOpcodes)
+        if (name == info.name) return &info;
+    return nullptr;
+}
+
 const char* shaderOpcodeName(uint32_t opcode) {
-    const OpcodeInfo* info = findOpcode(opcode);
+    const ShaderOpcodeInfo* info = findShaderOpcode(opcode);
     return info ? info->name : "";
+}
+
+uint32_t shaderRegisterCount(ShaderKind kind, uint32_t minor, RegisterFile file, bool destination) {
+    if (kind == ShaderKind::Vertex) {
+        switch (file) {
+        case RegisterFile::Temp: return D3DVS_TEMPREG_MAX_V1_1;
+        case RegisterFile::Input: return destination ? 0 : D3DVS_INPUTREG_MAX_V1_1;
+        case RegisterFile::Const: return destination ? 0 : D3DVS_CONSTREG_MAX_V1_1;
+        case RegisterFile::AddressOrTexture: return destination ? D3DVS_ADDRREG_MAX_V1_1 : 0;
+        case RegisterFile::RastOut: return destination ? 3 : 0;
+        case RegisterFile::AttrOut: return destination ? D3DVS_ATTROUTREG_MAX_V1_1 : 0;
+        case RegisterFile::TexCrdOut: return destination ? D3DVS_TCRDOUTREG_MAX_V1_1 : 0;
+        }
+        return 0;
+    }
+    if (minor >= 4) {
+        // t# are read-only texture coordinates in ps.1.4.
+        switch (file) {
+        case RegisterFile::Temp: return D3DPS_TEMPREG_MAX_V1_4;
+        case RegisterFile::Input: return destination ? 0 : D3DPS_INPUTREG_MAX_V1_4;
+        case RegisterFile::Const: return destination ? 0 : D3DPS_CONSTREG_MAX_V1_4;
+        case RegisterFile::AddressOrTexture: return destination ? 0 : D3DPS_TEXTUREREG_MAX_V1_4;
+        default: return 0;
+        }
+    }
+    switch (file) {
+    case RegisterFile::Temp: return D3DPS_TEMPREG_MAX_V1_1;
+    case RegisterFile::Input: return destination ? 0 : D3DPS_INPUTREG_MAX_V1_1;
+    case RegisterFile::Const: return destination ? 0 : D3DPS_CONSTREG_MAX_V1_1;
+    case RegisterFile::AddressOrTexture: return D3DPS_TEXTUREREG_MAX_V1_1;
+    default: return 0;
+    }
 }
 
 std::string shaderRegisterName(ShaderKind kind, const ShaderRegister& reg) {

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zep::gl {
@@ -75,6 +76,31 @@ struct DecodeResult {
 };
 
 DecodeResult decodeShader(const DWORD* tokens, size_t count, ShaderKind kind);
+
+// What the 1.x models say about an opcode; the decoder and the assembler
+// share this so that both accept the same instructions.
+struct ShaderOpcodeInfo {
+    static constexpr uint8_t kVertex = 1;
+    static constexpr uint8_t kPixel = 2;
+
+    uint32_t opcode;      // D3DSIO_*
+    const char* name;     // as the assembler writes it before ps.1.4
+    uint8_t where;        // kVertex | kPixel
+    bool destination;
+    uint8_t sources;      // before ps.1.4; texld and texcrd take one more
+    uint8_t psFirstMinor; // first ps.1.x minor version that has it (pixel opcodes)
+    uint8_t psLastMinor;  // last ps.1.x minor version that has it (pixel opcodes)
+
+    bool in(ShaderKind kind) const { return (where & (kind == ShaderKind::Vertex ? kVertex : kPixel)) != 0; }
+};
+
+// nullptr when the opcode or name is unknown.
+const ShaderOpcodeInfo* findShaderOpcode(uint32_t opcode);
+const ShaderOpcodeInfo* findShaderOpcode(std::string_view name);
+
+// How many registers of a file the model has, or 0 when the file cannot be
+// used in that role at all. `minor` matters to pixel shaders only.
+uint32_t shaderRegisterCount(ShaderKind kind, uint32_t minor, RegisterFile file, bool destination);
 
 // The assembler's name of an opcode ("mad", "texm3x2pad"), or "" if unknown.
 const char* shaderOpcodeName(uint32_t opcode);
