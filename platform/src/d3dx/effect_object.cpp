@@ -260,10 +260,12 @@ public:
     }
 
     BOOL STDMETHODCALLTYPE IsParameterUsed(LPCSTR pParameter) override {
-        if (!pParameter || description_.techniques.empty()) return FALSE;
+        const ParameterSlot* slot = find(pParameter);
+        if (!slot || description_.techniques.empty()) return FALSE;
+        const int index = int(slot - parameters_.data());
         for (const PassDescription& p : description_.techniques[technique_].passes)
             for (const Assignment& a : p.assignments)
-                if (a.value.kind == ValueKind::Parameter && a.value.parameter == pParameter) return TRUE;
+                if (a.value.kind == ValueKind::Parameter && a.value.parameter == index) return TRUE;
         return FALSE;
     }
 
@@ -349,7 +351,7 @@ private:
             slot.shader = handles_[size_t(v.shader)];
             slot.shaderSource = v.shader;
         } else if (v.kind == ValueKind::Numbers) {
-            if (p.type == D3DXPT_STRING) slot.text = v.parameter;
+            if (p.type == D3DXPT_STRING) slot.text = v.text;
             for (size_t i = 0; i < v.numbers.size() && i < 16; ++i) slot.values[i] = v.numbers[i];
             slot.dword = v.integral ? v.dword : DWORD(v.numbers.empty() ? 0.0f : v.numbers[0]);
             if (p.type == D3DXPT_VERTEXSHADER) slot.shader = slot.dword;
@@ -409,33 +411,27 @@ private:
     int shaderSourceOf(const Assignment& a) const {
         if (a.kind != StateKind::VertexShader && a.kind != StateKind::PixelShader) return -1;
         if (a.value.kind == ValueKind::Shader) return a.value.shader;
-        if (a.value.kind == ValueKind::Parameter)
-            for (const ParameterSlot& p : parameters_)
-                if (p.name == a.value.parameter) return p.shaderSource;
+        if (a.value.kind == ValueKind::Parameter) return parameterOf(a).shaderSource;
         return -1;
     }
 
-    const ParameterSlot* parameterOf(const Assignment& a) const {
-        for (const ParameterSlot& p : parameters_)
-            if (p.name == a.value.parameter) return &p;
-        return nullptr;
-    }
+    // The parser resolved the name; parameters_ follows its order.
+    const ParameterSlot& parameterOf(const Assignment& a) const { return parameters_[size_t(a.value.parameter)]; }
 
     // The DWORD a render or stage state gets.
     DWORD stateValue(const Assignment& a) const {
         if (a.value.kind != ValueKind::Parameter) return a.value.dword;
-        const ParameterSlot* p = parameterOf(a);
-        if (!p) return 0;
-        if (p->type == D3DXPT_DWORD) {
-            if (!a.floatBits) return p->dword;
-            const float f = float(p->dword);
+        const ParameterSlot& p = parameterOf(a);
+        if (p.type == D3DXPT_DWORD) {
+            if (!a.floatBits) return p.dword;
+            const float f = float(p.dword);
             DWORD bits;
             std::memcpy(&bits, &f, sizeof bits);
             return bits;
         }
-        if (!a.floatBits) return DWORD(p->values[0]);
+        if (!a.floatBits) return DWORD(p.values[0]);
         DWORD bits;
-        std::memcpy(&bits, &p->values[0], sizeof bits);
+        std::memcpy(&bits, &p.values[0], sizeof bits);
         return bits;
     }
 
@@ -443,8 +439,8 @@ private:
         switch (a.value.kind) {
         case ValueKind::Shader: return handles_[size_t(a.value.shader)];
         case ValueKind::Parameter: {
-            const ParameterSlot* p = parameterOf(a);
-            return !p ? 0 : p->type == D3DXPT_DWORD ? p->dword : p->shader;
+            const ParameterSlot& p = parameterOf(a);
+            return p.type == D3DXPT_DWORD ? p.dword : p.shader;
         }
         case ValueKind::Numbers: return a.value.dword;
         case ValueKind::Null: return 0;
@@ -466,16 +462,17 @@ private:
             const size_t n = std::min<size_t>(a.value.numbers.size(), 16);
             std::copy(a.value.numbers.begin(), a.value.numbers.begin() + std::ptrdiff_t(n), out);
             registers = DWORD((n + 3) / 4);
-        } else if (const ParameterSlot* p = a.value.kind == ValueKind::Parameter ? parameterOf(a) : nullptr) {
-            switch (p->type) {
+        } else if (a.value.kind == ValueKind::Parameter) {
+            const ParameterSlot& p = parameterOf(a);
+            switch (p.type) {
             case D3DXPT_MATRIX:
                 for (int r = 0; r < 4; ++r)
-                    for (int c = 0; c < 4; ++c) out[r * 4 + c] = p->values[c * 4 + r];
+                    for (int c = 0; c < 4; ++c) out[r * 4 + c] = p.values[c * 4 + r];
                 registers = 4;
                 break;
-            case D3DXPT_VECTOR: std::copy(p->values, p->values + 4, out); registers = 1; break;
-            case D3DXPT_DWORD: out[0] = float(p->dword); registers = 1; break;
-            default: out[0] = p->values[0]; registers = 1; break;
+            case D3DXPT_VECTOR: std::copy(p.values, p.values + 4, out); registers = 1; break;
+            case D3DXPT_DWORD: out[0] = float(p.dword); registers = 1; break;
+            default: out[0] = p.values[0]; registers = 1; break;
             }
         }
         if (a.count > 0) registers = std::min(registers, a.count);
@@ -483,8 +480,7 @@ private:
     }
 
     IDirect3DBaseTexture8* textureOf(const Assignment& a) const {
-        const ParameterSlot* p = a.value.kind == ValueKind::Parameter ? parameterOf(a) : nullptr;
-        return p ? p->texture : nullptr;
+        return a.value.kind == ValueKind::Parameter ? parameterOf(a).texture : nullptr;
     }
 
     void apply(const Assignment& a) {

@@ -272,8 +272,8 @@ private:
         case D3DXPT_STRING: {
             const Token token = lexer_.next();
             if (token.kind != Tok::String) return fail(token.line, "expected a string, found " + describe(token));
-            value->kind = ValueKind::Numbers;  // strings keep their text in `parameter`
-            value->parameter = token.text;
+            value->kind = ValueKind::Numbers;
+            value->text = token.text;
             return true;
         }
         case D3DXPT_TEXTURE: return nullValue(value);
@@ -365,7 +365,7 @@ private:
         for (D3DXPARAMETERTYPE t : allowed) typeOk = typeOk || t == p->type;
         if (!typeOk) return fail(name.line, "parameter '" + name.text + "' has the wrong type here");
         value->kind = ValueKind::Parameter;
-        value->parameter = name.text;
+        value->parameter = int(p - effect().parameters.data());
         return expect(">");
     }
 

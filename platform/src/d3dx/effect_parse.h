@@ -52,7 +52,8 @@ struct Value {
     std::vector<float> numbers;  // as floats, for constants and float states
     DWORD dword = 0;             // the first value as a DWORD, for states
     bool integral = true;        // written without a fraction (an integer or a name)
-    std::string parameter;       // index into the parameters, by name
+    int parameter = -1;          // Parameter: index into EffectDescription::parameters
+    std::string text;            // a string parameter's initial text
     int shader = -1;
 };
 
