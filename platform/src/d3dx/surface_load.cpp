@@ -17,17 +17,29 @@
 
 namespace zep::d3dx {
 
-namespace {
-
-constexpr DWORD kDefaultImageFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
-
 bool validRect(const RECT& r, UINT width, UINT height) {
     return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && UINT(r.right) <= width &&
            UINT(r.bottom) <= height;
 }
 
+namespace {
+
 UINT rectWidth(const RECT& r) { return UINT(r.right - r.left); }
 UINT rectHeight(const RECT& r) { return UINT(r.bottom - r.top); }
+
+// Resamples `source` into the locked texels of `rect`.
+HRESULT resampleInto(const D3DLOCKED_RECT& locked, D3DFORMAT format, const RECT& rect, const SourceImage& source,
+                     DWORD filter, D3DCOLOR colorKey) {
+    try {
+        resample(source,
+                 {format, static_cast<BYTE*>(locked.pBits), UINT(locked.Pitch), rectWidth(rect), rectHeight(rect),
+                  UINT(rect.left), UINT(rect.top)},
+                 filter, colorKey);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;  // rows of a source rectangle too wide to hold
+    }
+    return D3D_OK;
+}
 
 HRESULT loadThroughImageSurface(IDirect3DSurface8* destination, const D3DSURFACE_DESC& desc, const RECT& rect,
                                 const SourceImage& source, DWORD filter, D3DCOLOR colorKey) {
@@ -39,14 +51,7 @@ HRESULT loadThroughImageSurface(IDirect3DSurface8* destination, const D3DSURFACE
         D3DLOCKED_RECT locked{};
         hr = image->LockRect(&locked, nullptr, 0);
         if (SUCCEEDED(hr)) {
-            try {
-                resample(source,
-                         {desc.Format, static_cast<BYTE*>(locked.pBits), UINT(locked.Pitch), rectWidth(rect),
-                          rectHeight(rect), UINT(rect.left), UINT(rect.top)},
-                         filter, colorKey);
-            } catch (const std::bad_alloc&) {
-                hr = E_OUTOFMEMORY;
-            }
+            hr = resampleInto(locked, desc.Format, rect, source, filter, colorKey);
             image->UnlockRect();
             const POINT at{rect.left, rect.top};
             if (SUCCEEDED(hr)) hr = device->CopyRects(image, nullptr, 0, destination, &at);
@@ -56,47 +61,6 @@ HRESULT loadThroughImageSurface(IDirect3DSurface8* destination, const D3DSURFACE
     device->Release();
     return hr;
 }
-
-// The source texels of `surface` within `rect`, locked for reading, or
-// copied into an image surface first when the surface cannot be locked.
-class ReadableSurface {
-public:
-    ReadableSurface(IDirect3DSurface8* surface, const RECT& rect) {
-        if (SUCCEEDED(surface->LockRect(&locked_, &rect, D3DLOCK_READONLY))) {
-            lockedSurface_ = surface;
-            return;
-        }
-        copyThenLock(surface, rect);
-    }
-    ~ReadableSurface() {
-        if (lockedSurface_) lockedSurface_->UnlockRect();
-        if (copy_) copy_->Release();
-    }
-    ReadableSurface(const ReadableSurface&) = delete;
-    ReadableSurface& operator=(const ReadableSurface&) = delete;
-
-    bool ok() const { return lockedSurface_ != nullptr; }
-    const BYTE* bits() const { return static_cast<const BYTE*>(locked_.pBits); }
-    UINT pitch() const { return UINT(locked_.Pitch); }
-
-private:
-    void copyThenLock(IDirect3DSurface8* surface, const RECT& rect) {
-        D3DSURFACE_DESC desc{};
-        IDirect3DDevice8* device = nullptr;
-        if (FAILED(surface->GetDesc(&desc)) || FAILED(surface->GetDevice(&device))) return;
-        if (SUCCEEDED(device->CreateImageSurface(rectWidth(rect), rectHeight(rect), desc.Format, &copy_))) {
-            const POINT origin{0, 0};
-            if (SUCCEEDED(device->CopyRects(surface, &rect, 1, copy_, &origin)) &&
-                SUCCEEDED(copy_->LockRect(&locked_, nullptr, D3DLOCK_READONLY)))
-                lockedSurface_ = copy_;
-        }
-        device->Release();
-    }
-
-    D3DLOCKED_RECT locked_{};
-    IDirect3DSurface8* lockedSurface_ = nullptr;
-    IDirect3DSurface8* copy_ = nullptr;
-};
 
 }  // namespace
 
@@ -111,17 +75,34 @@ HRESULT loadSurface(IDirect3DSurface8* destination, const RECT* destRect, const 
     D3DLOCKED_RECT locked{};
     if (FAILED(destination->LockRect(&locked, &rect, 0)))
         return loadThroughImageSurface(destination, desc, rect, source, filter, colorKey);
-    HRESULT hr = D3D_OK;
-    try {
-        resample(source,
-                 {desc.Format, static_cast<BYTE*>(locked.pBits), UINT(locked.Pitch), rectWidth(rect), rectHeight(rect),
-                  UINT(rect.left), UINT(rect.top)},
-                 filter, colorKey);
-    } catch (const std::bad_alloc&) {
-        hr = E_OUTOFMEMORY;  // rows of a source rectangle too wide to hold
-    }
+    const HRESULT hr = resampleInto(locked, desc.Format, rect, source, filter, colorKey);
     destination->UnlockRect();
     return hr;
+}
+
+ReadableSurface::ReadableSurface(IDirect3DSurface8* surface, D3DFORMAT format, const RECT& rect) {
+    if (SUCCEEDED(surface->LockRect(&locked_, &rect, D3DLOCK_READONLY))) {
+        lockedSurface_ = surface;
+        return;
+    }
+    copyThenLock(surface, format, rect);
+}
+
+ReadableSurface::~ReadableSurface() {
+    if (lockedSurface_) lockedSurface_->UnlockRect();
+    if (copy_) copy_->Release();
+}
+
+void ReadableSurface::copyThenLock(IDirect3DSurface8* surface, D3DFORMAT format, const RECT& rect) {
+    IDirect3DDevice8* device = nullptr;
+    if (FAILED(surface->GetDevice(&device))) return;
+    if (SUCCEEDED(device->CreateImageSurface(rectWidth(rect), rectHeight(rect), format, &copy_))) {
+        const POINT origin{0, 0};
+        if (SUCCEEDED(device->CopyRects(surface, &rect, 1, copy_, &origin)) &&
+            SUCCEEDED(copy_->LockRect(&locked_, nullptr, D3DLOCK_READONLY)))
+            lockedSurface_ = copy_;
+    }
+    device->Release();
 }
 
 HRESULT loadSurfaceFromImage(IDirect3DSurface8* destination, const RECT* destRect, const DecodedImage& image,
@@ -182,7 +163,7 @@ HRESULT WINAPI D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE8 pDestSurface, const
     if (!validRect(rect, desc.Width, desc.Height)) return D3DERR_INVALIDCALL;
     DWORD filter;
     if (!resolveFilter(Filter, kDefaultImageFilter, &filter)) return D3DERR_INVALIDCALL;
-    const ReadableSurface readable(pSrcSurface, rect);
+    const ReadableSurface readable(pSrcSurface, desc.Format, rect);
     if (!readable.ok()) return D3DERR_INVALIDCALL;
     const SourceImage source{desc.Format, readable.bits(), readable.pitch(), rectWidth(rect), rectHeight(rect),
                              pSrcPalette, desc.Format};

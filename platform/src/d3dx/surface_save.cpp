@@ -8,6 +8,7 @@
 // surface of their format first.
 
 #include "d3dx/pixel_convert.h"
+#include "d3dx/surface_load.h"
 
 #include <d3dx8tex.h>
 #include <zep_files.h>
@@ -43,51 +44,9 @@ uint8_t toByte(float value) {
     return uint8_t(value * 255.0f + 0.5f);
 }
 
-bool validRect(const RECT& r, UINT width, UINT height) {
-    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && UINT(r.right) <= width &&
-           UINT(r.bottom) <= height;
-}
-
-// The texels of `rect`, locked in place or copied into an image surface.
-class LockedSource {
-public:
-    LockedSource(IDirect3DSurface8* surface, D3DFORMAT format, const RECT& rect) {
-        if (SUCCEEDED(surface->LockRect(&locked_, &rect, D3DLOCK_READONLY))) {
-            lockedSurface_ = surface;
-            return;
-        }
-        IDirect3DDevice8* device = nullptr;
-        if (FAILED(surface->GetDevice(&device))) return;
-        const UINT width = UINT(rect.right - rect.left), height = UINT(rect.bottom - rect.top);
-        if (SUCCEEDED(device->CreateImageSurface(width, height, format, &copy_))) {
-            const POINT origin{0, 0};
-            if (SUCCEEDED(device->CopyRects(surface, &rect, 1, copy_, &origin)) &&
-                SUCCEEDED(copy_->LockRect(&locked_, nullptr, D3DLOCK_READONLY)))
-                lockedSurface_ = copy_;
-        }
-        device->Release();
-    }
-    ~LockedSource() {
-        if (lockedSurface_) lockedSurface_->UnlockRect();
-        if (copy_) copy_->Release();
-    }
-    LockedSource(const LockedSource&) = delete;
-    LockedSource& operator=(const LockedSource&) = delete;
-
-    bool ok() const { return lockedSurface_ != nullptr; }
-    const BYTE* row(UINT y) const {
-        return static_cast<const BYTE*>(locked_.pBits) + size_t(y) * size_t(locked_.Pitch);
-    }
-
-private:
-    D3DLOCKED_RECT locked_{};
-    IDirect3DSurface8* lockedSurface_ = nullptr;
-    IDirect3DSurface8* copy_ = nullptr;
-};
-
 HRESULT readPixels(IDirect3DSurface8* surface, const D3DSURFACE_DESC& desc, const PALETTEENTRY* palette,
                    const RECT& rect, bool withAlpha, Pixels* out) {
-    const LockedSource source(surface, desc.Format, rect);
+    const ReadableSurface source(surface, desc.Format, rect);
     if (!source.ok()) return D3DERR_INVALIDCALL;
     out->width = UINT(rect.right - rect.left);
     out->height = UINT(rect.bottom - rect.top);

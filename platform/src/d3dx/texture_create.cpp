@@ -19,7 +19,6 @@ namespace zep::d3dx {
 
 namespace {
 
-constexpr DWORD kDefaultImageFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
 constexpr DWORD kDefaultMipFilter = D3DX_FILTER_BOX;
 
 // Whether the device takes `format` for a resource of `type` with `usage`,
