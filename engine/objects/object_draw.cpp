@@ -82,24 +82,40 @@ bool isMorph(const ObjectRecord& object) { return object.morphSlot >= 0; }
 // corners share one side other than inside.
 enum class Side { Inside, Behind, Left, Right, Top, Bottom };
 
+// world x view x projection, multiplied in the order D3DXVec3Project itself
+// uses, so that projecting through the product gives the very same screen
+// positions as handing it the three matrices.
+D3DXMATRIX worldViewProjection(const D3DXMATRIX& world, const D3DXMATRIX& view, const D3DXMATRIX& projection) {
+    D3DXMATRIX m;
+    D3DXMatrixMultiply(&m, &world, &view);
+    D3DXMatrixMultiply(&m, &m, &projection);
+    return m;
+}
+
+// Projection runs for every box corner and for every vertex of some
+// effects, so the three matrices are multiplied once per gathering.
 struct Projection {
-    D3DXMATRIX projection;
-    D3DXMATRIX view;
+    D3DXMATRIX toScreen;  // world x view x projection
     D3DXMATRIX world;
     D3DVIEWPORT8 viewport;
 };
 
 Projection currentProjection() {
     const zep::ViewState& v = viewState();
-    return {D3DXMATRIX(v.projection), D3DXMATRIX(v.view), D3DXMATRIX(v.world), v.viewport};
+    const D3DXMATRIX world(v.world);
+    return {worldViewProjection(world, D3DXMATRIX(v.view), D3DXMATRIX(v.projection)), world, v.viewport};
 }
 
-D3DXVECTOR3 project(const Projection& p, const D3DVECTOR& point) {
+// The product stands in as the world matrix; the missing view and
+// projection count as identity and add no multiplication.
+D3DXVECTOR3 projectThrough(const D3DXMATRIX& toScreen, const D3DVIEWPORT8& viewport, const D3DVECTOR& point) {
     const D3DXVECTOR3 in(point);
     D3DXVECTOR3 out;
-    D3DXVec3Project(&out, &in, &p.viewport, &p.projection, &p.view, &p.world);
+    D3DXVec3Project(&out, &in, &viewport, nullptr, nullptr, &toScreen);
     return out;
 }
+
+D3DXVECTOR3 project(const Projection& p, const D3DVECTOR& point) { return projectThrough(p.toScreen, p.viewport, point); }
 
 // Depth of a point after the world transform: negative behind the viewer.
 float worldDepth(const D3DXMATRIX& w, const D3DVECTOR& p) { return p.x * w._13 + p.y * w._23 + p.z * w._33 + w._43; }
@@ -543,15 +559,13 @@ void restoreBlendModes() {
 }
 
 void cleanUp(const MeshSetup& setup) {
-    if (isBumpMode(setup.mode)) {
-        stageArguments(0, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-        stageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-        restoreBlendModes();
-        renderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-    }
-    if (setup.effect == ZEP_EFFECT_SPHERE_MAP || setup.effect == ZEP_EFFECT_SCREEN_PROJECTED ||
-        setup.effect == ZEP_EFFECT_GREY_WAVES)
-        restoreBlendModes();
+    const bool bump = isBumpMode(setup.mode);
+    const bool blendModesChanged = bump || setup.effect == ZEP_EFFECT_SPHERE_MAP ||
+                                   setup.effect == ZEP_EFFECT_SCREEN_PROJECTED || setup.effect == ZEP_EFFECT_GREY_WAVES;
+    if (bump) stageArguments(0, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    if (blendModesChanged) restoreBlendModes();
+    if (bump) renderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    // Every bump mode marks stage 1 as used, so this ends theirs as well.
     if (setup.secondStage) {
         stageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
         stageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
@@ -673,9 +687,12 @@ void drawNearPlaneCap(const ObjectRecord& object) {
     if (!vertices.ok()) return;
 
     const zep::ViewState& v = viewState();
-    const D3DXMATRIX world(v.world), projection(v.projection), view(v.view);
+    const D3DXMATRIX world(v.world);
+    // The cut corners are already past the world transform: only view and
+    // projection remain (the identity keeps the multiplication order).
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
+    const D3DXMATRIX toScreen = worldViewProjection(identity, D3DXMATRIX(v.view), D3DXMATRIX(v.projection));
     const float cut = ZEPengine.nearClip;
     static std::vector<CapVertex> cap;
     cap.clear();
@@ -704,8 +721,7 @@ void drawNearPlaneCap(const ObjectRecord& object) {
             for (int k = 0; k < n; ++k) {
                 D3DXVECTOR3 onCut = part[k];
                 onCut.z = cut;
-                D3DXVECTOR3 s;
-                D3DXVec3Project(&s, &onCut, &v.viewport, &projection, &view, &identity);
+                const D3DXVECTOR3 s = projectThrough(toScreen, v.viewport, onCut);
                 screen[k] = {s.x, s.y, 0.0f, 1.0f, 0xFFFFFFFFu};
             }
             for (int k = 1; k + 1 < n; ++k) {
@@ -759,10 +775,10 @@ ZEP_EXPORT void ZEPAPI putclipobj(int32_t obj) {
     IDirect3DDevice8* d = device();
     if (!d) return;
     const ObjectRecord& object = ZEPengine.objects[obj];
-    SetPolyNoClip();
     const BoxTest whole = testBox(object.box);
+    // Set once the box is known; an object left out leaves clipping off.
+    applyClipping(whole.crossesEdge && !whole.outside);
     if (whole.outside) return;
-    applyClipping(whole.crossesEdge);
 
     // Morph objects are streamed as 88-byte pairs, so their base counts pairs.
     const int32_t base = isMorph(object) ? object.firstVertex / 2 : object.firstVertex;
