@@ -249,15 +249,21 @@ TEST_F(ObjectDraw, DefaultTextureStandsInForAMissingOne) {
 // Yellow first texture, cyan second: one texture shows yellow; the second
 // texture on stage 1 (by mode 0x100, or under a sphere map or a screen
 // projection) multiplies it to green. Sphere maps and screen projections
-// need textures switched on; the alpha view shows the texture's alpha.
+// need textures switched on; the alpha view shows the texture's alpha. The
+// bump modes draw with the noise texture: lava shows the first texture (a
+// flat second one bends no lookup), dot3 too (the cyan normal map faces
+// away from its light), and water-style adds the first texture to the
+// normal map lit by the sun, which the cyan one faces: yellow turns white.
 TEST_F(ObjectDraw, SecondTextureModesAndEffectsCombineOnStageOne) {
     const int32_t yellow = solidTexture("yellow", 0xFFFFFF00);
     const int32_t cyan = solidTexture("cyan", 0xFF00FFFF);
+    const int32_t noise = solidTexture("noise", 0xFF808080);
     struct Case {
         const char* name;
         uint32_t blendMode;
         int32_t fillFlags;
         D3DCOLOR expected;
+        bool noise = false;
     };
     const Case cases[] = {
         {"one texture", ZEP_BLEND_ONE_TEXTURE, ZEP_FILL_TEXTURED, 0xFFFFFF00},
@@ -266,6 +272,9 @@ TEST_F(ObjectDraw, SecondTextureModesAndEffectsCombineOnStageOne) {
         {"screen projection", ZEP_EFFECT_SCREEN_PROJECTED, ZEP_FILL_TEXTURED, kGreen},
         {"sphere map, textures off", ZEP_EFFECT_SPHERE_MAP, 0, kWhite},
         {"two textures, alpha view", ZEP_BLEND_TWO_TEXTURES, ZEP_FILL_TEXTURED | ZEP_FILL_ALPHA_VIEW, kWhite},
+        {"lava", ZEP_BLEND_LAVA, ZEP_FILL_TEXTURED, 0xFFFFFF00, true},
+        {"dot3", ZEP_BLEND_DOT3, ZEP_FILL_TEXTURED, 0xFFFFFF00, true},
+        {"water-style", ZEP_BLEND_WATER, ZEP_FILL_TEXTURED, kWhite, true},
     };
     // A second object of one plain texture follows each case: it must not
     // see anything of the case's set-up.
@@ -278,6 +287,7 @@ TEST_F(ObjectDraw, SecondTextureModesAndEffectsCombineOnStageOne) {
         mesh.texture = yellow;
         mesh.texture2 = cyan;
         mesh.blendMode = c.blendMode;
+        zep::bumpState().noise = c.noise ? Textures[noise].texture : nullptr;
         beginFrame();
         SetFillMode(c.fillFlags);
         placeAt(0, 0, 20);
@@ -457,6 +467,113 @@ TEST_F(ObjectDraw, WaterStyleModeAddsTheTextureToTheLitNormalMap) {
         EXPECT_TRUE(colorNear(readBackBuffer().at(80, 60), c.expected, 3));
         ASSERT_EQ(RenderHWND(nullptr), 1);
     }
+}
+
+// Lava: the texels of the second texture bend the lookup of the first,
+// which stage 1 multiplies by the diffuse colour. A first texture red on
+// its left half and blue on its right, bent by half its width (red 0x2C
+// times the world scale 5 / sqrt 3), shows blue where it would show red.
+// Without the noise texture the mode falls back to the first texture alone.
+TEST_F(ObjectDraw, LavaModeBendsTheFirstTextureByTheSecond) {
+    const int32_t halves = solidTexture("halves", kRed);
+    {
+        D3DLOCKED_RECT locked{};
+        ASSERT_EQ(Textures[halves].texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        for (int y = 0; y < 4; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+            row[2] = row[3] = kBlue;
+        }
+        Textures[halves].texture->UnlockRect(0);
+    }
+    const int32_t bend = solidTexture("bend", 0xFF2C0000);
+    const int32_t noise = solidTexture("noise", 0xFF808080);
+    const int32_t obj = buildQuads({{-2, -2, 2, 2, 0, kWhite}});
+    meshOf(obj).texture = halves;
+    meshOf(obj).texture2 = bend;
+    meshOf(obj).blendMode = ZEP_BLEND_LAVA;
+    struct Case {
+        const char* name;
+        bool noise;
+        D3DCOLOR expected;
+    };
+    const Case cases[] = {{"with the noise texture", true, kBlue}, {"without the noise texture", false, kRed}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        zep::bumpState().noise = c.noise ? Textures[noise].texture : nullptr;
+        beginFrame();
+        placeAt(0, 0, 20);
+        putclipobj(obj);
+        const D3DVECTOR quarter = screenOf(-1, 0, 0);  // u = 0.25: the middle of the red half
+        EXPECT_TRUE(colorNear(pixelAt(readBackBuffer(), quarter.x, quarter.y), c.expected, 3));
+        ASSERT_EQ(RenderHWND(nullptr), 1);
+    }
+}
+
+// A host's draw ranges: range 0 is never read, each range after it draws
+// its triangles on from where the one before stopped, and none reaches past
+// the mesh's own indexes. The first mesh holds a red quad (left) and a blue
+// one (right); the second, a green quad above, has no range after range 0
+// and so draws nothing, though its indexes follow the first mesh's.
+TEST_F(ObjectDraw, DrawRangesPickTheMeshTrianglesInTurn) {
+    const int32_t obj = GetObjsNumber();
+    const int32_t firstMesh = GetMeshesNumber();
+    auto quad = [](float x0, float y0, float x1, float y1, D3DCOLOR color) {
+        const int32_t a = AddLightVertex(x0, y0, 0, 0, 0, -1, 0, 1, color);
+        const int32_t b = AddLightVertex(x0, y1, 0, 0, 0, -1, 0, 0, color);
+        const int32_t c = AddLightVertex(x1, y1, 0, 0, 0, -1, 1, 0, color);
+        const int32_t d = AddLightVertex(x1, y0, 0, 0, 0, -1, 1, 1, color);
+        AddPolyIndexes(a, c, b);
+        AddPolyIndexes(a, d, c);
+    };
+    InitObj(obj, ZEP_OBJ_ORDINARY);
+    quad(-6, -2, -2, 2, kRed);
+    quad(2, -2, 6, 2, kBlue);
+    AddMesh(obj, firstMesh + 1);
+    quad(-2, 3, 2, 6, kGreen);
+    AddMesh(obj, firstMesh + 2);
+    CloseObj(obj, firstMesh + 1);
+    SetMeshesNumber(firstMesh + 2);
+    SetObjsNumber(obj + 1);
+
+    MeshRange unused[2] = {};
+    unused[0].triangleCount = unused[1].triangleCount = 2;
+    meshOf(obj, 1).rangeCount = 1;
+    meshOf(obj, 1).ranges = unused;
+
+    struct Case {
+        const char* name;
+        int32_t rangeCount;
+        int32_t first, second;  // triangles of ranges 1 and 2
+        D3DCOLOR left, right;
+    };
+    const Case cases[] = {
+        {"one range of two triangles", 2, 2, 0, kRed, kBlack},
+        {"the second range goes on after the first", 3, 2, 2, kRed, kBlue},
+        {"a range past the mesh stops at its end", 2, 99, 0, kRed, kBlue},
+    };
+    // Range 0 would draw the whole mesh if it were read.
+    MeshRange ranges[3] = {};
+    ranges[0].triangleCount = 4;
+    meshOf(obj).ranges = ranges;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ranges[1].triangleCount = c.first;
+        ranges[2].triangleCount = c.second;
+        meshOf(obj).rangeCount = c.rangeCount;
+        beginFrame();
+        placeAt(0, 0, 20);
+        const size_t mark = logMark();
+        putclipobj(obj);
+        EXPECT_EQ(logLinesSince(mark), Lines{});
+        const zep::visual::Image image = readBackBuffer();
+        const D3DVECTOR left = screenOf(-4, 0, 0), right = screenOf(4, 0, 0), above = screenOf(0, 4.5f, 0);
+        EXPECT_TRUE(colorNear(pixelAt(image, left.x, left.y), c.left));
+        EXPECT_TRUE(colorNear(pixelAt(image, right.x, right.y), c.right));
+        EXPECT_TRUE(colorNear(pixelAt(image, above.x, above.y), kBlack)) << "the mesh without ranges";
+        ASSERT_EQ(RenderHWND(nullptr), 1);
+    }
+    // The tables live on this stack frame only.
+    meshOf(obj).ranges = meshOf(obj, 1).ranges = nullptr;
 }
 
 // The light map multiplies what the two textures made by its alpha.
